@@ -1,0 +1,29 @@
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "frm_main.h"
+#include "qt_event_delivery.h"
+#include "qt_message_boxes.h"
+#include "qt_settings_backing.h"
+#include "qt_transfer_component.h"
+#include "site_store.h"
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Tunedrop"_s);
+    QApplication::setApplicationVersion(QStringLiteral(TUNEDROP_VERSION));
+
+    QtSettingsBacking settings;
+    SiteStore store(settings);
+    QtTransferComponent transfer;
+    QtEventDelivery events;
+    QtMessageBoxes messageBoxes;
+
+    frmMain window(store, transfer, events, messageBoxes);
+    QObject::connect(&window, &frmMain::unexpectedFailure, &app, [] { QCoreApplication::exit(1); });
+    window.show();
+    return QApplication::exec();
+}

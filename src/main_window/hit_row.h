@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStringList>
+#include <QStringView>
+
+// What the scan cuts from one row of a result page: the track ID from the first cell's link, then the track,
+// artist and album values of cells 2, 3 and 4, as far as the row fits the expected layout.
+struct HitRow
+{
+    QStringList fields;
+
+    bool isComplete() const { return fields.size() == 4; }
+    // The text the row adds to the results pane: the fields found, each followed by a tab, except that a complete
+    // row's last field is followed by CR LF instead.
+    QString paneText() const;
+    // The four fields joined by tabs, with no line end.
+    QString promptText() const;
+};
+
+HitRow cutHitRow(QStringView row);

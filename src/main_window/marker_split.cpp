@@ -1,0 +1,40 @@
+#include "marker_split.h"
+
+MarkerSplit::MarkerSplit(QStringView text, QStringView marker)
+    : m_text(text), m_marker(marker), m_allFound(text.isEmpty() || marker.isEmpty())
+{
+    if (!text.isEmpty())
+        m_starts.push_back(0);
+}
+
+bool MarkerSplit::findNextStart()
+{
+    if (m_allFound)
+        return false;
+    const qsizetype at = m_text.indexOf(m_marker, m_starts.back());
+    if (at < 0) {
+        m_allFound = true;
+        return false;
+    }
+    m_starts.push_back(at + m_marker.size());
+    return true;
+}
+
+std::optional<QStringView> MarkerSplit::piece(qsizetype n)
+{
+    if (n < 0)
+        return std::nullopt;
+    while (static_cast<qsizetype>(m_starts.size()) <= n + 1 && findNextStart()) {
+    }
+    if (n >= static_cast<qsizetype>(m_starts.size()))
+        return std::nullopt;
+    const qsizetype start = m_starts[n];
+    const qsizetype end =
+        n + 1 < static_cast<qsizetype>(m_starts.size()) ? m_starts[n + 1] - m_marker.size() : m_text.size();
+    return m_text.sliced(start, end - start);
+}
+
+std::optional<QStringView> pieceAt(QStringView text, QStringView marker, qsizetype n)
+{
+    return MarkerSplit(text, marker).piece(n);
+}

@@ -1,0 +1,83 @@
+#include "qt_settings_backing.h"
+
+#include <stdexcept>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+QString keyPath(const SettingsEntry& entry)
+{
+    return entry.section + u'/' + entry.key;
+}
+
+void keepPrivate(const QString& path)
+{
+    QFile file(path);
+    if (file.exists() && (file.permissions() & ~(ownerOnly | QFileDevice::ReadUser | QFileDevice::WriteUser)))
+        file.setPermissions(ownerOnly);
+}
+
+// Creating the file ourselves before QSettings does means it never exists with wider permissions.
+void createPrivate(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        return;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
+        file.close();
+}
+
+const char* describe(QSettings::Status status)
+{
+    return status == QSettings::FormatError ? "the settings file is not in a readable format"
+                                            : "the settings file could not be written";
+}
+
+} // namespace
+
+QString QtSettingsBacking::fileName(const QString& application)
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, application, application).fileName();
+}
+
+QString QtSettingsBacking::read(const QString& application, const QString& section, const QString& key) const
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
+    keepPrivate(settings.fileName());
+    const QVariant value = settings.value(keyPath({section, key, {}}));
+    return value.typeId() == QMetaType::QString ? value.toString() : QString();
+}
+
+void QtSettingsBacking::write(const QString& application, const QList<SettingsEntry>& entries)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
+    createPrivate(settings.fileName());
+    QList<QVariant> earlier;
+    earlier.reserve(entries.size());
+    for (const SettingsEntry& entry : entries) {
+        earlier.append(settings.value(keyPath(entry)));
+        settings.setValue(keyPath(entry), entry.value);
+    }
+    settings.sync();
+    if (settings.status() == QSettings::NoError) {
+        keepPrivate(settings.fileName());
+        return;
+    }
+    // QSettings keeps unsaved values in a cache shared by every instance on the file; put the old ones back so
+    // that what later reads see matches what the file holds.
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (earlier.at(i).isValid())
+            settings.setValue(keyPath(entries.at(i)), earlier.at(i));
+        else
+            settings.remove(keyPath(entries.at(i)));
+    }
+    throw std::runtime_error(std::string(describe(settings.status())) + ": " +
+                             QFile::encodeName(settings.fileName()).toStdString());
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "settings_backing.h"
+
+// The settings backing over QSettings in the platform's native format and per-user scope, with the application
+// name as both organisation and application. The file holds passwords, so it is kept private to its owner.
+class QtSettingsBacking final : public SettingsBacking
+{
+public:
+    QString read(const QString& application, const QString& section, const QString& key) const override;
+    void write(const QString& application, const QList<SettingsEntry>& entries) override;
+
+    // Where the values of `application` live.
+    static QString fileName(const QString& application);
+};

@@ -1,0 +1,184 @@
+#include "qt_transfer_component.h"
+
+#include <QAuthenticator>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray charsetOf(const QByteArray& contentType)
+{
+    const QList<QByteArray> parameters = contentType.split(';');
+    for (qsizetype i = 1; i < parameters.size(); ++i) {
+        const QByteArray parameter = parameters.at(i).trimmed();
+        if (parameter.toLower().startsWith("charset=")) {
+            QByteArray name = parameter.mid(8).trimmed();
+            if (name.size() >= 2 && name.startsWith('"') && name.endsWith('"'))
+                name = name.mid(1, name.size() - 2);
+            return name;
+        }
+    }
+    return {};
+}
+
+// The charset that the answer names; else UTF-8 when the bytes are valid UTF-8; else Windows-1252, which is
+// what old pages without a charset mostly are.
+QString decodeBody(const QByteArray& body, const QByteArray& contentType)
+{
+    const QByteArray charset = charsetOf(contentType);
+    if (!charset.isEmpty()) {
+        QStringDecoder named(charset.constData());
+        if (named.isValid())
+            return named.decode(body);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(body);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder windows1252("windows-1252");
+    if (windows1252.isValid())
+        return windows1252.decode(body);
+    return QString::fromLatin1(body);
+}
+
+void addHeaderBlock(QNetworkRequest& request, const QString& block)
+{
+    if (block.isEmpty())
+        return;
+    const QStringList lines = block.split(u"\r\n"_s);
+    for (const QString& line : lines) {
+        const qsizetype colon = line.indexOf(u':');
+        if (colon <= 0)
+            continue;
+        QString value = line.mid(colon + 1);
+        if (value.startsWith(u' '))
+            value.remove(0, 1);
+        request.setRawHeader(line.left(colon).trimmed().toLatin1(), value.toUtf8());
+    }
+}
+
+bool sameOrigin(const QUrl& a, const QUrl& b)
+{
+    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && a.port(80) == b.port(80);
+}
+
+} // namespace
+
+QtTransferComponent::QtTransferComponent(std::chrono::milliseconds inactivityTimeout, QObject* parent)
+    : QObject(parent), m_timeout(inactivityTimeout)
+{
+    connect(&m_manager, &QNetworkAccessManager::authenticationRequired, this,
+            &QtTransferComponent::onAuthenticationRequired);
+}
+
+QtTransferComponent::~QtTransferComponent()
+{
+    abort();
+}
+
+void QtTransferComponent::setUserName(const QString& userName)
+{
+    m_userName = userName;
+}
+
+void QtTransferComponent::setPassword(const QString& password)
+{
+    m_password = password;
+}
+
+void QtTransferComponent::Execute(const QString& url, const QString& operation, const std::optional<QString>& inputData,
+                                  const QString& requestHeaders)
+{
+    if (StillExecuting())
+        throw TransferFailure("a request is still under way");
+    const QUrl target(url);
+    if (!target.isValid() || target.scheme() != u"http"_s || target.host().isEmpty())
+        throw TransferFailure("not a valid http address: " + url.toStdString());
+
+    QNetworkRequest request(target);
+    request.setTransferTimeout(static_cast<int>(m_timeout.count()));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    // Credentials change with the site record; never let the manager replay an earlier request's account.
+    request.setAttribute(QNetworkRequest::AuthenticationReuseAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    addHeaderBlock(request, requestHeaders);
+
+    m_body.clear();
+    m_text.clear();
+    m_handedOut = 0;
+    m_accountOffered = false;
+    m_requestUrl = target;
+    const QByteArray verb = operation.toLatin1();
+    if (inputData)
+        m_reply = m_manager.sendCustomRequest(request, verb, inputData->toUtf8());
+    else
+        m_reply = m_manager.sendCustomRequest(request, verb);
+    connect(m_reply, &QNetworkReply::readyRead, this, &QtTransferComponent::onReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &QtTransferComponent::onFinished);
+}
+
+bool QtTransferComponent::StillExecuting() const
+{
+    return !m_reply.isNull();
+}
+
+QString QtTransferComponent::GetChunk(int size)
+{
+    if (StillExecuting() || size <= 0)
+        return {};
+    qsizetype length = std::min<qsizetype>(size, m_text.size() - m_handedOut);
+    // Never hand out half of a surrogate pair when the pair fits whole into the next piece.
+    if (length > 1 && m_handedOut + length < m_text.size() && m_text.at(m_handedOut + length - 1).isHighSurrogate())
+        --length;
+    const QString chunk = m_text.mid(m_handedOut, length);
+    m_handedOut += length;
+    if (m_handedOut >= m_text.size()) {
+        m_text.clear();
+        m_handedOut = 0;
+    }
+    return chunk;
+}
+
+void QtTransferComponent::abort()
+{
+    if (QNetworkReply* reply = m_reply) {
+        m_reply = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    m_body.clear();
+    m_text.clear();
+    m_handedOut = 0;
+}
+
+void QtTransferComponent::onReadyRead()
+{
+    if (m_reply)
+        m_body += m_reply->readAll();
+}
+
+void QtTransferComponent::onFinished()
+{
+    QNetworkReply* reply = m_reply;
+    if (!reply || reply != sender())
+        return;
+    m_body += reply->readAll();
+    m_text = decodeBody(m_body, reply->rawHeader("Content-Type"));
+    m_body.clear();
+    m_handedOut = 0;
+    m_reply = nullptr;
+    reply->deleteLater();
+}
+
+void QtTransferComponent::onAuthenticationRequired(QNetworkReply* reply, QAuthenticator* authenticator)
+{
+    if (reply != m_reply || m_accountOffered || !sameOrigin(reply->url(), m_requestUrl))
+        return;
+    m_accountOffered = true;
+    authenticator->setUser(m_userName);
+    authenticator->setPassword(m_password);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+
+#include <QByteArray>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include "transfer_component.h"
+
+class QAuthenticator;
+class QNetworkReply;
+
+// The transfer component over QNetworkAccessManager. The account is offered once per request, and only when
+// the request's own host asks for it, never to a host that a redirect leads to.
+class QtTransferComponent final : public QObject, public TransferComponent
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(QtTransferComponent)
+
+public:
+    // A request during which no byte arrives for `inactivityTimeout` ends as failed, without a report.
+    explicit QtTransferComponent(std::chrono::milliseconds inactivityTimeout = std::chrono::seconds(60),
+                                 QObject* parent = nullptr);
+    ~QtTransferComponent() override;
+
+    void setUserName(const QString& userName) override;
+    void setPassword(const QString& password) override;
+    void Execute(const QString& url, const QString& operation, const std::optional<QString>& inputData,
+                 const QString& requestHeaders) override;
+    bool StillExecuting() const override;
+    QString GetChunk(int size) override;
+    void abort() override;
+
+private:
+    void onReadyRead();
+    void onFinished();
+    void onAuthenticationRequired(QNetworkReply* reply, QAuthenticator* authenticator);
+
+    QNetworkAccessManager m_manager;
+    std::chrono::milliseconds m_timeout;
+    QString m_userName;
+    QString m_password;
+    QPointer<QNetworkReply> m_reply;
+    QUrl m_requestUrl;
+    bool m_accountOffered = false;
+    QByteArray m_body;
+    QString m_text;
+    qsizetype m_handedOut = 0;
+};
