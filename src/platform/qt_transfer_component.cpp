@@ -101,11 +101,12 @@ void QtTransferComponent::Execute(const QString& url, const QString& operation, 
     QNetworkRequest request(target);
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    // Credentials change with the site record; never let the manager replay an earlier request's account.
-    request.setAttribute(QNetworkRequest::AuthenticationReuseAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     addHeaderBlock(request, requestHeaders);
 
+    // The account changes with the site record and is given only when a site asks: forget every connection and
+    // every account that an earlier request left in the manager.
+    m_manager.clearAccessCache();
     m_body.clear();
     m_text.clear();
     m_handedOut = 0;
@@ -166,7 +167,8 @@ void QtTransferComponent::onFinished()
     QNetworkReply* reply = m_reply;
     if (!reply || reply != sender())
         return;
-    m_body += reply->readAll();
+    if (reply->isOpen())
+        m_body += reply->readAll();
     m_text = decodeBody(m_body, reply->rawHeader("Content-Type"));
     m_body.clear();
     m_handedOut = 0;

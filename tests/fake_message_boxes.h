@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+
+#include <QList>
+#include <QString>
+
+#include "message_boxes.h"
+
+// Message boxes that answer from a script and remember what they showed, since a test cannot click a modal box.
+class FakeMessageBoxes final : public MessageBoxes
+{
+public:
+    struct Shown
+    {
+        bool isPrompt;
+        QString text;
+        QString title;
+    };
+
+    // Answers for the Yes/No/Cancel boxes, in order; once they run out every prompt is answered No.
+    QList<Answer> answers;
+    // Runs while a box is "open", before it is answered.
+    std::function<void(const Shown&)> whileShown;
+    QList<Shown> shown;
+
+    void showOk(const QString& text, const QString& title) override;
+    Answer askYesNoCancel(const QString& text, const QString& title) override;
+
+    QStringList promptTexts() const;
+    QList<Shown> okBoxes() const;
+};
