@@ -115,11 +115,6 @@ void registerDemoSite(httplib::Server& server, const DemoSiteOptions& options)
         };
     };
 
-    const auto form = guarded(
-        [](const httplib::Request&, httplib::Response& response) { response.set_content(searchFormPage(), htmlType); });
-    server.Get("/mp3/", form);
-    server.Get("/mp3/search.asp", form);
-
     server.Post("/mp3/search.asp", guarded([catalog](const httplib::Request& request, httplib::Response& response) {
                     const std::string query = formField(request.body, "album");
                     response.set_content(searchResultsPage(query, catalog->search(query)), htmlType);

@@ -65,13 +65,6 @@ std::string downloadUrl(const Track& track)
            percentEncoded(std::string(number) + " - " + track.title + ".mp3");
 }
 
-std::string searchFormPage()
-{
-    return page("Tunedrop demo", "<H2>Tunedrop demo site</H2>\n"
-                                 "<FORM METHOD=POST ACTION=\"search.asp\"><INPUT NAME=album SIZE=40>"
-                                 "<INPUT TYPE=hidden NAME=Sort VALUE=ID><INPUT TYPE=submit VALUE=Search></FORM>\n");
-}
-
 std::string searchResultsPage(std::string_view query, const std::vector<Track>& hits)
 {
     std::string body = "<H2>Search results</H2>\n<P>" + std::to_string(hits.size()) + " track(s) found for \"" +

@@ -11,7 +11,6 @@ namespace demosite {
 std::string htmlText(std::string_view text);
 std::string downloadUrl(const Track& track);
 
-std::string searchFormPage();
 std::string searchResultsPage(std::string_view query, const std::vector<Track>& hits);
 std::string trackDetailsPage(const Track& track);
 std::string unknownTrackPage();
