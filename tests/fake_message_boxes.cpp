@@ -1,34 +1,32 @@
 #include "fake_message_boxes.h"
 
-void FakeMessageBoxes::showOk(const QString& text, const QString& title)
-{
-    shown.append({false, text, title});
-    if (whileShown)
-        whileShown(shown.last());
-}
-
 MessageBoxes::Answer FakeMessageBoxes::askYesNoCancel(const QString& text, const QString& title)
 {
-    shown.append({true, text, title});
-    if (whileShown)
-        whileShown(shown.last());
+    record({true, text, title});
     return answers.isEmpty() ? Answer::No : answers.takeFirst();
 }
 
 QStringList FakeMessageBoxes::promptTexts() const
 {
-    QStringList texts;
+    QStringList found;
     for (const Shown& box : shown)
         if (box.isPrompt)
-            texts.append(box.text);
-    return texts;
+            found.append(box.text);
+    return found;
 }
 
 QList<FakeMessageBoxes::Shown> FakeMessageBoxes::okBoxes() const
 {
-    QList<Shown> boxes;
+    QList<Shown> found;
     for (const Shown& box : shown)
         if (!box.isPrompt)
-            boxes.append(box);
-    return boxes;
+            found.append(box);
+    return found;
+}
+
+void FakeMessageBoxes::record(const Shown& box)
+{
+    shown.append(box);
+    if (whileShown)
+        whileShown(box);
 }

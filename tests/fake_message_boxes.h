@@ -3,7 +3,7 @@
 #include <functional>
 
 #include <QList>
-#include <QString>
+#include <QStringList>
 
 #include "message_boxes.h"
 
@@ -18,15 +18,18 @@ public:
         QString title;
     };
 
-    // Answers for the Yes/No/Cancel boxes, in order; once they run out every prompt is answered No.
+    // Answers for the prompts, in order; once they run out every prompt is answered No.
     QList<Answer> answers;
     // Runs while a box is "open", before it is answered.
     std::function<void(const Shown&)> whileShown;
     QList<Shown> shown;
 
-    void showOk(const QString& text, const QString& title) override;
+    void showOk(const QString& text, const QString& title) override { record({false, text, title}); }
     Answer askYesNoCancel(const QString& text, const QString& title) override;
 
     QStringList promptTexts() const;
     QList<Shown> okBoxes() const;
+
+private:
+    void record(const Shown& box);
 };

@@ -16,43 +16,33 @@ struct Request;
 struct Response;
 } // namespace httplib
 
-// An HTTP site on 127.0.0.1 and a free port, run by cpp-httplib on a thread of its own, that records every
-// request it receives before handing it to the current handler.
+// An HTTP site on 127.0.0.1 and a free port, run by cpp-httplib on a thread of its own. It records every request
+// before handing it to the current handler.
 class LoopbackSite
 {
 public:
     struct Recorded
     {
-        std::string method;
-        std::string path;
-        std::string target;
-        std::string body;
-        std::string contentType;
-        std::string referer;
-        std::string authorization;
+        std::string method, target, body, contentType, referer, authorization;
         bool hasBody = false;
-        size_t headerCount = 0;
     };
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
     LoopbackSite();
     ~LoopbackSite();
-    LoopbackSite(const LoopbackSite&) = delete;
-    LoopbackSite& operator=(const LoopbackSite&) = delete;
 
     int port() const { return m_port; }
     // host:port, as a site record's address holds it.
-    QString address() const;
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
 
     void setHandler(Handler handler);
-    // Every request gets this body with status 200 (or `status`).
     void answerWith(std::string body, std::string contentType = "text/html", int status = 200);
-    // Requests are recorded and then left unanswered until release() (or the site's end).
-    void hold();
-    void release();
+    // Requests are recorded, then left unanswered until release() or the site's end.
+    void hold(bool holding = true);
+    void release() { hold(false); }
 
     std::vector<Recorded> requests() const;
-    size_t requestCount() const;
+    size_t requestCount() const { return requests().size(); }
 
 private:
     void handle(const httplib::Request& request, httplib::Response& response);

@@ -15,9 +15,8 @@ void RecordingTransfer::setPassword(const QString& password)
 void RecordingTransfer::Execute(const QString& url, const QString& operation, const std::optional<QString>& inputData,
                                 const QString& requestHeaders)
 {
-    calls.append(QStringLiteral("Execute ") + operation + u' ' + url);
-    bodies.append(inputData);
-    headerBlocks.append(requestHeaders);
+    calls.append(QStringLiteral("Execute %1 %2 %3 [%4]")
+                     .arg(operation, url, inputData.value_or(QStringLiteral("<no body>")), requestHeaders));
     m_real.Execute(url, operation, inputData, requestHeaders);
 }
 
@@ -26,16 +25,4 @@ QString RecordingTransfer::GetChunk(int size)
     const QString chunk = m_real.GetChunk(size);
     calls.append(QStringLiteral("GetChunk %1 -> %2").arg(size).arg(chunk.size()));
     return chunk;
-}
-
-void CountingEventDelivery::deliverPending()
-{
-    ++pendingDeliveries;
-    m_real.deliverPending();
-}
-
-void CountingEventDelivery::waitAndDeliver()
-{
-    ++waits;
-    m_real.waitAndDeliver();
 }

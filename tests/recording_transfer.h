@@ -2,11 +2,10 @@
 
 #include <QStringList>
 
-#include "event_delivery.h"
 #include "transfer_component.h"
 
-// Passes every call on to the real transfer component and writes it down, so a test can check the exact
-// sequence and count of calls that a fetch makes.
+// Passes every call on to the real transfer component and writes it down, so a test can check the exact calls a
+// fetch makes: "UserName u", "Password p", "Execute GET url <no body>", "GetChunk 1024 -> 952".
 class RecordingTransfer final : public TransferComponent
 {
 public:
@@ -20,27 +19,8 @@ public:
     QString GetChunk(int size) override;
     void abort() override { m_real.abort(); }
 
-    // "UserName <value>", "Password <value>", "Execute <operation> <url>", "GetChunk <size> -> <length>".
     QStringList calls;
-    QList<std::optional<QString>> bodies;
-    QStringList headerBlocks;
 
 private:
     TransferComponent& m_real;
-};
-
-// The real event delivery, counted.
-class CountingEventDelivery final : public EventDelivery
-{
-public:
-    explicit CountingEventDelivery(EventDelivery& real) : m_real(real) {}
-
-    void deliverPending() override;
-    void waitAndDeliver() override;
-
-    int pendingDeliveries = 0;
-    int waits = 0;
-
-private:
-    EventDelivery& m_real;
 };

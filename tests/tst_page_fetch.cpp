@@ -1,10 +1,7 @@
 #include <memory>
 #include <mutex>
 
-#include <QLineEdit>
-#include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 #include <httplib.h>
 
@@ -12,18 +9,6 @@
 #include "window_harness.h"
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-const std::string form = "application/x-www-form-urlencoded";
-const std::string referer = "Quillfen's MP3 Client";
-
-std::string repeated(char c, size_t count)
-{
-    return std::string(count, c);
-}
-
-} // namespace
 
 class TestPageFetch : public QObject
 {
@@ -40,15 +25,12 @@ private Q_SLOTS:
     void readsTheWholeBodyInChunks();
     void decodesTheBody_data();
     void decodesTheBody();
-    void keepsOnlyTheLatestAnswer();
     void readsFailedRequestsAsPages_data();
     void readsFailedRequestsAsPages();
     void endsTheRunWhenARequestCannotStart();
-    void setsTheSiteAccountBeforeEveryRequest();
-    void offersTheAccountOnlyWhenTheSiteAsks();
-    void neverOffersTheAccountToARedirectedHost();
+    void offersTheAccountOnlyToTheSiteThatAsks_data();
+    void offersTheAccountOnlyToTheSiteThatAsks();
     void endsASilentRequestAfterTheTimeout();
-    void usesValuesStoredWhileWaiting();
 
 private:
     std::unique_ptr<MainWindowHarness> m_harness;
@@ -58,19 +40,22 @@ void TestPageFetch::postsTheSearchRequestExactly()
 {
     LoopbackSite site;
     site.answerWith("<HTML>no hits</HTML>");
-    m_harness->settings.setSite(1, u"One"_s, site.address());
+    m_harness->settings.setSite(1, u"One"_s, site.address(), u"/mp3/"_s, u"ann"_s, u"pw"_s);
 
     m_harness->search(u"Miles Davis Kind Blue"_s);
 
-    const auto requests = site.requests();
-    QCOMPARE(requests.size(), size_t(1));
-    QCOMPARE(requests[0].method, "POST");
-    QCOMPARE(requests[0].target, "/mp3/search.asp");
-    QCOMPARE(requests[0].body, "album=Miles+Davis+Blue&Sort=ID");
-    QCOMPARE(requests[0].contentType, form);
-    QCOMPARE(requests[0].referer, referer);
-    QCOMPARE(m_harness->transfer.headerBlocks,
-             QStringList{u"Referer: Quillfen's MP3 Client\r\nContent-Type: application/x-www-form-urlencoded"_s});
+    const auto request = site.requests().at(0);
+    QCOMPARE(request.method, "POST");
+    QCOMPARE(request.target, "/mp3/search.asp");
+    QCOMPARE(request.body, "album=Miles+Davis+Blue&Sort=ID");
+    QCOMPARE(request.contentType, "application/x-www-form-urlencoded");
+    QCOMPARE(request.referer, "Quillfen's MP3 Client");
+    // A site that does not ask is never sent the account.
+    QCOMPARE(request.authorization, "");
+    QCOMPARE(m_harness->transfer.calls.mid(0, 3),
+             (QStringList{u"UserName ann"_s, u"Password pw"_s,
+                          u"Execute POST http://%1/mp3/search.asp album=Miles+Davis+Blue&Sort=ID [Referer: Quillfen's "
+                          "MP3 Client\r\nContent-Type: application/x-www-form-urlencoded]"_s.arg(site.address())}));
     QCOMPARE(m_harness->window.page(), u"<HTML>no hits</HTML>"_s);
 }
 
@@ -78,11 +63,9 @@ void TestPageFetch::visitsConfiguredSitesInOrder_data()
 {
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QList<int>>("visited");
-
-    QTest::newRow("only site 1") << QStringList{u"A"_s} << QList<int>{1};
-    QTest::newRow("site 1 without a name is searched all the same") << QStringList{QString()} << QList<int>{1};
+    QTest::newRow("site 1 without a name") << QStringList{QString()} << QList<int>{1};
     QTest::newRow("three sites") << QStringList{u"A"_s, u"B"_s, u"C"_s} << QList<int>{1, 2, 3};
-    QTest::newRow("a gap ends the count") << QStringList{u"A"_s, u"B"_s, QString(), u"D"_s, u"E"_s} << QList<int>{1, 2};
+    QTest::newRow("a gap ends the count") << QStringList{u"A"_s, u"B"_s, {}, u"D"_s, u"E"_s} << QList<int>{1, 2};
     QTest::newRow("all five") << QStringList{u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s} << QList<int>{1, 2, 3, 4, 5};
 }
 
@@ -90,18 +73,16 @@ void TestPageFetch::visitsConfiguredSitesInOrder()
 {
     QFETCH(QStringList, names);
     QFETCH(QList<int>, visited);
-
     std::mutex mutex;
     QList<int> order;
     std::vector<std::unique_ptr<LoopbackSite>> sites;
     for (int n = 1; n <= 5; ++n) {
         sites.push_back(std::make_unique<LoopbackSite>());
-        sites.back()->setHandler([&, n](const httplib::Request&, httplib::Response& response) {
+        sites.back()->setHandler([&, n](const httplib::Request&, httplib::Response&) {
             std::lock_guard lock(mutex);
             order.append(n);
-            response.set_content("page " + std::to_string(n), "text/html");
         });
-        m_harness->settings.setSite(n, n <= names.size() ? names.at(n - 1) : QString(), sites.back()->address());
+        m_harness->settings.setSite(n, names.value(n - 1), sites.back()->address());
     }
 
     m_harness->search(u"one two three"_s);
@@ -115,36 +96,34 @@ void TestPageFetch::visitsConfiguredSitesInOrder()
 void TestPageFetch::readsTheWholeBodyInChunks_data()
 {
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QStringList>("chunkCalls");
-
-    const QString last = u"GetChunk 1024 -> 0"_s;
-    QTest::newRow("empty body") << QByteArray() << QStringList{last};
-    QTest::newRow("one full chunk") << QByteArray(1024, 'a') << QStringList{u"GetChunk 1024 -> 1024"_s, last};
-    QTest::newRow("three chunks") << QByteArray(3000, 'b')
-                                  << QStringList{u"GetChunk 1024 -> 1024"_s, u"GetChunk 1024 -> 1024"_s,
-                                                 u"GetChunk 1024 -> 952"_s, last};
-    // A character outside the BMP across the chunk boundary is handed out whole in the next chunk.
+    QTest::addColumn<QList<int>>("chunks");
+    QTest::newRow("empty body") << QByteArray() << QList<int>{0};
+    QTest::newRow("one full chunk") << QByteArray(1024, 'a') << QList<int>{1024, 0};
+    QTest::newRow("three chunks") << QByteArray(3000, 'b') << QList<int>{1024, 1024, 952, 0};
+    // A character outside the BMP is not cut in half at a chunk boundary.
     QTest::newRow("surrogate pair at the boundary")
-        << QByteArray(1023, 'c') + "\xF0\x9F\x8E\xB5"
-        << QStringList{u"GetChunk 1024 -> 1023"_s, u"GetChunk 1024 -> 2"_s, last};
+        << QByteArray(1023, 'c') + "\xF0\x9F\x8E\xB5" << QList<int>{1023, 2, 0};
 }
 
 void TestPageFetch::readsTheWholeBodyInChunks()
 {
     QFETCH(QByteArray, body);
-    QFETCH(QStringList, chunkCalls);
-
+    QFETCH(QList<int>, chunks);
     LoopbackSite site;
     site.answerWith(body.toStdString(), "text/html; charset=utf-8");
     m_harness->settings.setSite(1, u"One"_s, site.address());
 
     m_harness->search(u"x"_s);
+    site.answerWith("second");
+    m_harness->search(u"x"_s);
+    m_harness->search(u"x"_s);
 
-    QCOMPARE(m_harness->window.page(), QString::fromUtf8(body));
-    const QStringList chunks = m_harness->transfer.calls.filter(u"GetChunk"_s);
-    QCOMPARE(chunks, chunkCalls);
-    // Events are delivered once before every GetChunk.
-    QCOMPARE(m_harness->events.pendingDeliveries, chunkCalls.size());
+    QStringList expected;
+    for (int length : chunks)
+        expected.append(u"GetChunk 1024 -> %1"_s.arg(length));
+    QCOMPARE(m_harness->transfer.calls.filter(u"GetChunk"_s).mid(0, chunks.size()), expected);
+    // The next fetch keeps nothing of the one before.
+    QCOMPARE(m_harness->window.page(), u"second"_s);
 }
 
 void TestPageFetch::decodesTheBody_data()
@@ -152,13 +131,10 @@ void TestPageFetch::decodesTheBody_data()
     QTest::addColumn<QByteArray>("contentType");
     QTest::addColumn<QByteArrayList>("parts");
     QTest::addColumn<QString>("text");
-
-    QTest::newRow("utf-8 named") << QByteArray("text/html; charset=utf-8") << QByteArrayList{"Bj\xC3\xB6rk"}
-                                 << u"Björk"_s;
     QTest::newRow("latin-1 named") << QByteArray("text/html; charset=ISO-8859-1") << QByteArrayList{"Bj\xF6rk"}
                                    << u"Björk"_s;
-    QTest::newRow("quoted charset") << QByteArray("text/html; charset=\"windows-1252\"")
-                                    << QByteArrayList{"\x93quoted\x94"} << u"\u201Cquoted\u201D"_s;
+    QTest::newRow("quoted charset") << QByteArray("text/html; charset=\"windows-1252\"") << QByteArrayList{"\x93q\x94"}
+                                    << u"\u201Cq\u201D"_s;
     QTest::newRow("valid utf-8 without a charset")
         << QByteArray("text/html") << QByteArrayList{"caf\xC3\xA9"} << u"café"_s;
     QTest::newRow("invalid utf-8 without a charset")
@@ -172,7 +148,6 @@ void TestPageFetch::decodesTheBody()
     QFETCH(QByteArray, contentType);
     QFETCH(QByteArrayList, parts);
     QFETCH(QString, text);
-
     LoopbackSite site;
     site.setHandler([&](const httplib::Request&, httplib::Response& response) {
         response.set_chunked_content_provider(contentType.toStdString(), [parts](size_t, httplib::DataSink& sink) {
@@ -189,59 +164,35 @@ void TestPageFetch::decodesTheBody()
     QCOMPARE(m_harness->window.page(), text);
 }
 
-void TestPageFetch::keepsOnlyTheLatestAnswer()
-{
-    LoopbackSite site;
-    site.answerWith(repeated('L', 5000));
-    m_harness->settings.setSite(1, u"One"_s, site.address());
-    m_harness->search(u"first"_s);
-    QCOMPARE(m_harness->window.page().size(), 5000);
-
-    site.answerWith("short");
-    m_harness->search(u"second"_s);
-    QCOMPARE(m_harness->window.page(), u"short"_s);
-
-    site.answerWith("");
-    m_harness->search(u"third"_s);
-    QCOMPARE(m_harness->window.page(), QString());
-    QCOMPARE(site.requestCount(), size_t(3));
-}
-
 void TestPageFetch::readsFailedRequestsAsPages_data()
 {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("body");
-    QTest::addColumn<bool>("refused");
-
-    QTest::newRow("server error with a body") << 500 << u"<H1>Internal error</H1>"_s << false;
-    QTest::newRow("not found without a body") << 404 << QString() << false;
-    QTest::newRow("connection refused") << 0 << QString() << true;
+    QTest::newRow("server error with a body") << 500 << u"<H1>Internal error</H1>"_s;
+    QTest::newRow("not found without a body") << 404 << QString();
+    QTest::newRow("connection refused") << 0 << QString();
 }
 
 void TestPageFetch::readsFailedRequestsAsPages()
 {
     QFETCH(int, status);
     QFETCH(QString, body);
-    QFETCH(bool, refused);
-
     auto site = std::make_unique<LoopbackSite>();
     site->answerWith(body.toStdString(), "text/html", status);
-    const QString address = site->address();
-    if (refused)
+    m_harness->settings.setSite(1, u"Broken"_s, site->address());
+    if (status == 0)
         site.reset();
-    m_harness->settings.setSite(1, u"Broken"_s, address);
 
     m_harness->search(u"x"_s);
 
     QCOMPARE(m_harness->window.page(), body);
-    // Not a reported failure: the run went past the site instead of stopping at it.
+    // No reported failure: the run went past the site instead of stopping at it.
     QCOMPARE(m_harness->window.site(), qint16(2));
 }
 
 void TestPageFetch::endsTheRunWhenARequestCannotStart()
 {
     LoopbackSite second;
-    second.answerWith("never read");
     // An empty address leaves no host in the URL.
     m_harness->settings.setSite(1, u"No host"_s, QString());
     m_harness->settings.setSite(2, u"Fine"_s, second.address());
@@ -251,77 +202,43 @@ void TestPageFetch::endsTheRunWhenARequestCannotStart()
     QCOMPARE(second.requestCount(), size_t(0));
     QCOMPARE(m_harness->window.site(), qint16(1));
     QCOMPARE(m_harness->pane(), u"Searching......"_s);
-    QVERIFY(m_harness->boxes.shown.isEmpty());
 }
 
-void TestPageFetch::setsTheSiteAccountBeforeEveryRequest()
+void TestPageFetch::offersTheAccountOnlyToTheSiteThatAsks_data()
 {
-    LoopbackSite one;
-    LoopbackSite two;
-    one.answerWith("1");
-    two.answerWith("2");
-    m_harness->settings.setSite(1, u"One"_s, one.address(), u"/a/"_s, u"ann"_s, u"pw1"_s);
-    m_harness->settings.setSite(2, u"Two"_s, two.address(), u"/b/"_s, QString(), QString());
-
-    m_harness->search(u"x"_s);
-
-    const QStringList calls = m_harness->transfer.calls.filter(QRegularExpression(u"^(UserName|Password|Execute)"_s));
-    QCOMPARE(calls, (QStringList{u"UserName ann"_s, u"Password pw1"_s,
-                                 u"Execute POST http://"_s + one.address() + u"/a/search.asp"_s, u"UserName "_s,
-                                 u"Password "_s, u"Execute POST http://"_s + two.address() + u"/b/search.asp"_s}));
-    // A site that never asks is never sent the account.
-    QCOMPARE(one.requests().at(0).authorization, "");
+    QTest::addColumn<bool>("redirected");
+    QTest::newRow("the site itself asks") << false;
+    QTest::newRow("a host it redirects to asks") << true;
 }
 
-void TestPageFetch::offersTheAccountOnlyWhenTheSiteAsks()
+void TestPageFetch::offersTheAccountOnlyToTheSiteThatAsks()
 {
-    LoopbackSite site;
+    QFETCH(bool, redirected);
     const std::string expected = "Basic " + QByteArray("ann:s3cr:et@").toBase64().toStdString();
-    site.setHandler([&](const httplib::Request& request, httplib::Response& response) {
-        if (request.get_header_value("Authorization") != expected) {
-            response.status = 401;
-            response.set_header("WWW-Authenticate", "Basic realm=\"members\"");
-            response.set_content("denied", "text/html");
-            return;
-        }
-        response.set_content("members only", "text/html");
+    LoopbackSite asking;
+    asking.setHandler([&](const httplib::Request& request, httplib::Response& response) {
+        const bool admitted = request.get_header_value("Authorization") == expected;
+        response.status = admitted ? 200 : 401;
+        response.set_header("WWW-Authenticate", "Basic realm=\"members\"");
+        response.set_content(admitted ? "members only" : "denied", "text/html");
     });
-    m_harness->settings.setSite(1, u"One"_s, site.address(), u"/mp3/"_s, u"ann"_s, u"s3cr:et@"_s);
+    LoopbackSite redirecting;
+    redirecting.setHandler([&](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("http://localhost:" + std::to_string(asking.port()) + "/mp3/search.asp", 307);
+    });
+    m_harness->settings.setSite(1, u"One"_s, redirected ? redirecting.address() : asking.address(), u"/mp3/"_s,
+                                u"ann"_s, u"s3cr:et@"_s);
 
     m_harness->search(u"x"_s);
 
-    const auto requests = site.requests();
-    QCOMPARE(m_harness->window.page(), u"members only"_s);
-    QCOMPARE(requests.size(), size_t(2));
-    QCOMPARE(requests[0].authorization, "");
-    QCOMPARE(requests[1].authorization, expected);
-    QCOMPARE(requests[1].body, "album=x&Sort=ID");
-}
-
-void TestPageFetch::neverOffersTheAccountToARedirectedHost()
-{
-    LoopbackSite other;
-    other.setHandler([](const httplib::Request&, httplib::Response& response) {
-        response.status = 401;
-        response.set_header("WWW-Authenticate", "Basic realm=\"elsewhere\"");
-        response.set_content("who are you", "text/html");
-    });
-    LoopbackSite site;
-    const std::string target = "http://localhost:" + std::to_string(other.port()) + "/mp3/search.asp";
-    site.setHandler([&](const httplib::Request&, httplib::Response& response) { response.set_redirect(target, 307); });
-    m_harness->settings.setSite(1, u"One"_s, site.address(), u"/mp3/"_s, u"ann"_s, u"secret"_s);
-
-    m_harness->search(u"x"_s);
-
-    QVERIFY(other.requestCount() >= 1);
-    for (const auto& request : other.requests())
-        QCOMPARE(request.authorization, "");
-    QCOMPARE(m_harness->window.page(), u"who are you"_s);
+    const auto requests = asking.requests();
+    QCOMPARE(requests.at(0).authorization, "");
+    QCOMPARE(requests.back().authorization, redirected ? "" : expected);
+    QCOMPARE(m_harness->window.page(), redirected ? u"denied"_s : u"members only"_s);
 }
 
 void TestPageFetch::endsASilentRequestAfterTheTimeout()
 {
-    m_harness.reset();
     m_harness = std::make_unique<MainWindowHarness>(std::chrono::milliseconds(300));
     LoopbackSite silent;
     silent.hold();
@@ -333,37 +250,7 @@ void TestPageFetch::endsASilentRequestAfterTheTimeout()
     m_harness->search(u"x"_s);
 
     // The time-out is no reported failure: the run goes on with the next site.
-    QCOMPARE(second.requestCount(), size_t(1));
     QCOMPARE(m_harness->window.page(), u"second"_s);
-    QVERIFY(m_harness->events.waits > 0);
-}
-
-void TestPageFetch::usesValuesStoredWhileWaiting()
-{
-    LoopbackSite slow;
-    LoopbackSite oldSecond;
-    LoopbackSite newSecond;
-    oldSecond.answerWith("old");
-    newSecond.answerWith("new");
-    slow.hold();
-    m_harness->settings.setSite(1, u"Slow"_s, slow.address());
-    m_harness->settings.setSite(2, u"Second"_s, oldSecond.address());
-
-    // While site 1 is silent, the second site's record changes; the run reads it afresh when it gets there.
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-        if (slow.requestCount() == 0)
-            return;
-        poll.stop();
-        m_harness->settings.setSite(2, u"Second"_s, newSecond.address(), u"/other/"_s);
-        slow.release();
-    });
-    poll.start(10);
-
-    m_harness->search(u"x"_s);
-
-    QCOMPARE(oldSecond.requestCount(), size_t(0));
-    QCOMPARE(newSecond.requests().at(0).target, "/other/search.asp");
 }
 
 QTEST_MAIN(TestPageFetch)

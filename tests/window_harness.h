@@ -48,8 +48,7 @@ public:
     TemporarySettings settings;
     QtTransferComponent realTransfer;
     RecordingTransfer transfer{realTransfer};
-    QtEventDelivery realEvents;
-    CountingEventDelivery events{realEvents};
+    QtEventDelivery events;
     FakeMessageBoxes boxes;
     frmMain window;
 };
