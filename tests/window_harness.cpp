@@ -28,8 +28,8 @@ void TemporarySettings::setSite(int site, const QString& name, const QString& ad
                  {site, Key::Pass, password}});
 }
 
-MainWindowHarness::MainWindowHarness(std::chrono::milliseconds timeout)
-    : realTransfer(timeout), window(settings.store, transfer, events, boxes)
+MainWindowHarness::MainWindowHarness(std::chrono::milliseconds timeout, qsizetype bodyLimit)
+    : realTransfer(timeout, bodyLimit), window(settings.store, transfer, events, boxes)
 {
 }
 

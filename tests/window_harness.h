@@ -37,7 +37,8 @@ private:
 class MainWindowHarness
 {
 public:
-    explicit MainWindowHarness(std::chrono::milliseconds timeout = std::chrono::seconds(60));
+    explicit MainWindowHarness(std::chrono::milliseconds timeout = std::chrono::seconds(60),
+                               qsizetype bodyLimit = QtTransferComponent::defaultBodyLimit);
 
     // Types the keywords into the keyword box and clicks Search; returns when the run has ended.
     void search(const QString& keywords);

@@ -70,7 +70,9 @@ frmMain::frmMain(SiteStore& store, TransferComponent& transfer, EventDelivery& e
     lblQuery->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     txtQuery = placed<QLineEdit>(this, "txtQuery", fromTwips(960, 840, 1935, 285));
     lblQuery->setBuddy(txtQuery);
+    txtQuery->setAccessibleName(lblQuery->text());
     rtbResults = placed<ResultsPane>(this, "rtbResults", fromTwips(120, 1200, 6975, 3255));
+    rtbResults->setAccessibleName(tr("Results"));
     cmdOptions = placed<QPushButton>(this, "cmdOptions", fromTwips(2880, 4680, 1335, 375));
     cmdOptions->setText(u"Options"_s);
     cmdSearch = placed<QPushButton>(this, "cmdSearch", fromTwips(4320, 4680, 1335, 375));

@@ -6,10 +6,13 @@
 #include <QMessageBox>
 #include <QShortcut>
 
+#include "window_style.h"
+
 namespace {
 
 void preparePlainBox(QMessageBox& box, const QString& text, const QString& title)
 {
+    box.setFont(windowFont());
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(title);
     // Texts come from web pages: they must never be taken for markup.

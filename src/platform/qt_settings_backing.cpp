@@ -34,12 +34,6 @@ void createPrivate(const QString& path)
         file.close();
 }
 
-const char* describe(QSettings::Status status)
-{
-    return status == QSettings::FormatError ? "the settings file is not in a readable format"
-                                            : "the settings file could not be written";
-}
-
 } // namespace
 
 QString QtSettingsBacking::fileName(const QString& application)
@@ -66,7 +60,8 @@ void QtSettingsBacking::write(const QString& application, const QList<SettingsEn
         settings.setValue(keyPath(entry), entry.value);
     }
     settings.sync();
-    if (settings.status() == QSettings::NoError) {
+    // A format error only says that the file held lines it could not parse; they are rewritten all the same.
+    if (settings.status() != QSettings::AccessError) {
         keepPrivate(settings.fileName());
         return;
     }
@@ -78,6 +73,6 @@ void QtSettingsBacking::write(const QString& application, const QList<SettingsEn
         else
             settings.remove(keyPath(entries.at(i)));
     }
-    throw std::runtime_error(std::string(describe(settings.status())) + ": " +
+    throw std::runtime_error("the settings file could not be written: " +
                              QFile::encodeName(settings.fileName()).toStdString());
 }

@@ -1,5 +1,7 @@
 #include "qt_transfer_component.h"
 
+#include <string>
+
 #include <QAuthenticator>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -67,8 +69,9 @@ bool sameOrigin(const QUrl& a, const QUrl& b)
 
 } // namespace
 
-QtTransferComponent::QtTransferComponent(std::chrono::milliseconds inactivityTimeout, QObject* parent)
-    : QObject(parent), m_timeout(inactivityTimeout)
+QtTransferComponent::QtTransferComponent(std::chrono::milliseconds inactivityTimeout, qsizetype bodyLimit,
+                                         QObject* parent)
+    : QObject(parent), m_timeout(inactivityTimeout), m_bodyLimit(bodyLimit)
 {
     connect(&m_manager, &QNetworkAccessManager::authenticationRequired, this,
             &QtTransferComponent::onAuthenticationRequired);
@@ -111,6 +114,7 @@ void QtTransferComponent::Execute(const QString& url, const QString& operation, 
     m_text.clear();
     m_handedOut = 0;
     m_accountOffered = false;
+    m_overLimit = false;
     m_requestUrl = target;
     const QByteArray verb = operation.toLatin1();
     if (inputData)
@@ -128,6 +132,10 @@ bool QtTransferComponent::StillExecuting() const
 
 QString QtTransferComponent::GetChunk(int size)
 {
+    if (m_overLimit) {
+        m_overLimit = false;
+        throw TransferFailure("the answer was longer than " + std::to_string(m_bodyLimit >> 20) + " MiB");
+    }
     if (StillExecuting() || size <= 0)
         return {};
     qsizetype length = std::min<qsizetype>(size, m_text.size() - m_handedOut);
@@ -159,7 +167,20 @@ void QtTransferComponent::abort()
 void QtTransferComponent::onReadyRead()
 {
     if (m_reply)
-        m_body += m_reply->readAll();
+        takeAvailable(m_reply);
+}
+
+bool QtTransferComponent::takeAvailable(QNetworkReply* reply)
+{
+    if (!reply->isOpen())
+        return true;
+    m_body += reply->read(m_bodyLimit - m_body.size() + 1);
+    if (m_body.size() <= m_bodyLimit)
+        return true;
+    // An endless or oversized answer: stop reading it instead of growing without bound.
+    abort();
+    m_overLimit = true;
+    return false;
 }
 
 void QtTransferComponent::onFinished()
@@ -167,8 +188,8 @@ void QtTransferComponent::onFinished()
     QNetworkReply* reply = m_reply;
     if (!reply || reply != sender())
         return;
-    if (reply->isOpen())
-        m_body += reply->readAll();
+    if (!takeAvailable(reply))
+        return;
     m_text = decodeBody(m_body, reply->rawHeader("Content-Type"));
     m_body.clear();
     m_handedOut = 0;

@@ -21,9 +21,12 @@ class QtTransferComponent final : public QObject, public TransferComponent
     Q_DISABLE_COPY_MOVE(QtTransferComponent)
 
 public:
-    // A request during which no byte arrives for `inactivityTimeout` ends as failed, without a report.
+    static constexpr qsizetype defaultBodyLimit = qsizetype(64) << 20;
+
+    // A request during which no byte arrives for `inactivityTimeout` ends as failed, without a report. A body
+    // longer than `bodyLimit` bytes is cut off there and reported as a failure when it is read.
     explicit QtTransferComponent(std::chrono::milliseconds inactivityTimeout = std::chrono::seconds(60),
-                                 QObject* parent = nullptr);
+                                 qsizetype bodyLimit = defaultBodyLimit, QObject* parent = nullptr);
     ~QtTransferComponent() override;
 
     void setUserName(const QString& userName) override;
@@ -36,11 +39,15 @@ public:
 
 private:
     void onReadyRead();
+    // Moves what the reply has into the body; false once the body went over the limit and the request was ended.
+    bool takeAvailable(QNetworkReply* reply);
     void onFinished();
     void onAuthenticationRequired(QNetworkReply* reply, QAuthenticator* authenticator);
 
     QNetworkAccessManager m_manager;
     std::chrono::milliseconds m_timeout;
+    qsizetype m_bodyLimit;
+    bool m_overLimit = false;
     QString m_userName;
     QString m_password;
     QPointer<QNetworkReply> m_reply;
