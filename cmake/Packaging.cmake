@@ -1,1 +1,69 @@
 # Installation and the Debian package.
+
+set(TUNEDROP_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
+set(TUNEDROP_APP_ID io.github.tunedrop.Tunedrop)
+
+install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${TUNEDROP_DATA_DIR}/${TUNEDROP_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# Debian looks for the licence under the package name, not the project name that CMAKE_INSTALL_DOCDIR uses.
+install(FILES ${TUNEDROP_DATA_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tunedrop)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tunedrop)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Tunedrop developers")
+set(CPACK_PACKAGE_CONTACT "The Tunedrop developers <tunedrop@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "search MP3 server sites for tracks")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tunedrop sends the artist, track or album words you type to up to five MP3\n"
+    "server sites, lists their hits and, for a hit you want, shows a finished FTP\n"
+    "URL to paste into a web browser or an FTP client. It never downloads a file\n"
+    "itself. The package also holds tunedrop-demo-site, a small local site with an\n"
+    "invented catalog for trying Tunedrop out.")
+string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Listed by hand rather than with dpkg-shlibdeps, which would miss the run-time plugins and the font: Qt loads the
+# xcb platform plugin and the SVG icon engine at run time, and the window font is Liberation Sans.
+# tools/check-package checks this list against dpkg-shlibdeps where that is installed.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libc6 (>= 2.34)"
+    "libstdc++6 (>= 12)"
+    "libgcc-s1 (>= 3.0)"
+    "libqt6core6 (>= 6.4.0)"
+    "libqt6gui6 (>= 6.4.0)"
+    "libqt6widgets6 (>= 6.4.0)"
+    "libqt6network6 (>= 6.4.0)"
+    "qt6-qpa-plugins (>= 6.4.0)"
+    "libqt6svg6 (>= 6.4.0)"
+    "libcpp-httplib0.11 (>= 0.11.4)"
+    "fonts-liberation2")
+list(JOIN CPACK_DEBIAN_PACKAGE_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build/" "/build-[^/]*/" "\\\\.user$")
+include(CPack)
+
+if(BUILD_TESTING)
+    add_test(NAME package_smoke COMMAND ${PROJECT_SOURCE_DIR}/tools/check-package ${PROJECT_BINARY_DIR})
+    set_tests_properties(package_smoke PROPERTIES TIMEOUT 120 LABELS package)
+
+    find_program(TUNEDROP_DESKTOP_FILE_VALIDATE desktop-file-validate)
+    find_program(TUNEDROP_APPSTREAMCLI appstreamcli)
+    if(TUNEDROP_DESKTOP_FILE_VALIDATE)
+        add_test(NAME desktop_entry_valid
+            COMMAND ${TUNEDROP_DESKTOP_FILE_VALIDATE} ${TUNEDROP_DATA_DIR}/tunedrop.desktop)
+    else()
+        message(STATUS "desktop-file-validate not found (Debian: desktop-file-utils); desktop_entry_valid not added")
+    endif()
+    if(TUNEDROP_APPSTREAMCLI)
+        add_test(NAME metainfo_valid
+            COMMAND ${TUNEDROP_APPSTREAMCLI} validate --no-net ${TUNEDROP_DATA_DIR}/${TUNEDROP_APP_ID}.metainfo.xml)
+    else()
+        message(STATUS "appstreamcli not found (Debian: appstream); metainfo_valid not added")
+    endif()
+endif()

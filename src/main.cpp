@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 
 #include "frm_main.h"
 #include "qt_event_delivery.h"
@@ -15,6 +16,10 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Tunedrop"_s);
     QApplication::setApplicationVersion(QStringLiteral(TUNEDROP_VERSION));
+    // The installed theme icon when there is one, else the copy built in; the desktop file name ties the window to
+    // tunedrop.desktop on Wayland.
+    QApplication::setWindowIcon(QIcon::fromTheme(u"tunedrop"_s, QIcon(u":/tunedrop.svg"_s)));
+    QGuiApplication::setDesktopFileName(u"tunedrop"_s);
 
     QtSettingsBacking settings;
     SiteStore store(settings);

@@ -14,8 +14,8 @@ ResultsPane::ResultsPane(QWidget* parent) : QPlainTextEdit(parent)
     setLineWrapMode(QPlainTextEdit::NoWrap);
     // Column stops for ID, track, artist and album, so typical values line up.
     QTextOption option = document()->defaultTextOption();
-    option.setTabs({QTextOption::Tab(48, QTextOption::LeftTab), QTextOption::Tab(200, QTextOption::LeftTab),
-                    QTextOption::Tab(320, QTextOption::LeftTab)});
+    option.setTabs({QTextOption::Tab(48, QTextOption::LeftTab), QTextOption::Tab(210, QTextOption::LeftTab),
+                    QTextOption::Tab(340, QTextOption::LeftTab)});
     document()->setDefaultTextOption(option);
 }
 

@@ -145,6 +145,10 @@ void frmOptions::Form_Load()
         }
     } catch (const std::exception&) {
     }
+    // Show each value from its start, as a freshly filled box should.
+    for (const auto& boxes : {txtName, txtAddr, txtPath, txtUser, txtPass})
+        for (QLineEdit* box : boxes)
+            box->setCursorPosition(0);
 }
 
 void frmOptions::cmdOK_Click()
