@@ -2,13 +2,18 @@
 
 #include <httplib.h>
 
-LoopbackSite::LoopbackSite() : m_server(std::make_unique<httplib::Server>())
+LoopbackSite::LoopbackSite(const std::function<void(httplib::Server&)>& routes)
+    : m_server(std::make_unique<httplib::Server>())
 {
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         handle(request, response);
     };
-    m_server->Get(".*", handler);
-    m_server->Post(".*", handler);
+    if (routes) {
+        routes(*m_server);
+    } else {
+        m_server->Get(".*", handler);
+        m_server->Post(".*", handler);
+    }
     // One request per connection, so that stopping never waits out a kept-alive connection.
     m_server->set_keep_alive_max_count(1);
     m_port = m_server->bind_to_any_port("127.0.0.1");

@@ -28,7 +28,8 @@ public:
     };
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
-    LoopbackSite();
+    // Without routes of its own, every GET and POST is recorded and handed to the current handler.
+    explicit LoopbackSite(const std::function<void(httplib::Server&)>& routes = {});
     ~LoopbackSite();
 
     int port() const { return m_port; }
