@@ -1,6 +1,7 @@
 #include "qt_transfer_component.h"
 
 #include <string>
+#include <vector>
 
 #include <QAuthenticator>
 #include <QNetworkReply>
@@ -10,6 +11,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+constexpr qsizetype decodeBlock = 64 * 1024;
 
 QByteArray charsetOf(const QByteArray& contentType)
 {
@@ -26,24 +29,27 @@ QByteArray charsetOf(const QByteArray& contentType)
     return {};
 }
 
-// The charset that the answer names; else UTF-8 when the bytes are valid UTF-8; else Windows-1252, which is
-// what old pages without a charset mostly are.
-QString decodeBody(const QByteArray& body, const QByteArray& contentType)
+// The decoder for the answer: the charset that it names; else UTF-8 when the bytes are valid UTF-8; else
+// Windows-1252, which is what old pages without a charset mostly are; else Latin-1.
+QStringDecoder bodyDecoder(const QByteArray& body, const QByteArray& contentType)
 {
     const QByteArray charset = charsetOf(contentType);
     if (!charset.isEmpty()) {
         QStringDecoder named(charset.constData());
         if (named.isValid())
-            return named.decode(body);
+            return named;
     }
+    // The check decodes into one small buffer over and over, so it needs no memory the size of the page.
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(body);
+    std::vector<QChar> scratch(utf8.requiredSpace(decodeBlock) + 4);
+    for (qsizetype at = 0; at < body.size() && !utf8.hasError(); at += decodeBlock)
+        utf8.appendToBuffer(scratch.data(), QByteArrayView(body).sliced(at, std::min(decodeBlock, body.size() - at)));
     if (!utf8.hasError())
-        return text;
+        return QStringDecoder(QStringDecoder::Utf8);
     QStringDecoder windows1252("windows-1252");
     if (windows1252.isValid())
-        return windows1252.decode(body);
-    return QString::fromLatin1(body);
+        return windows1252;
+    return QStringDecoder(QStringDecoder::Latin1);
 }
 
 void addHeaderBlock(QNetworkRequest& request, const QString& block)
@@ -111,6 +117,7 @@ void QtTransferComponent::Execute(const QString& url, const QString& operation, 
     // every account that an earlier request left in the manager.
     m_manager.clearAccessCache();
     m_body.clear();
+    m_decodedBytes = 0;
     m_text.clear();
     m_handedOut = 0;
     m_accountOffered = false;
@@ -138,6 +145,18 @@ QString QtTransferComponent::GetChunk(int size)
     }
     if (StillExecuting() || size <= 0)
         return {};
+    // The body is decoded just ahead of what is handed out, so the page is never held here whole as text.
+    while (m_text.size() - m_handedOut <= size && m_decodedBytes < m_body.size()) {
+        const qsizetype block = std::min(decodeBlock, m_body.size() - m_decodedBytes);
+        m_text.remove(0, m_handedOut);
+        m_handedOut = 0;
+        m_text += m_decoder.decode(QByteArrayView(m_body).sliced(m_decodedBytes, block));
+        m_decodedBytes += block;
+        if (m_decodedBytes == m_body.size()) {
+            m_body.clear();
+            m_decodedBytes = 0;
+        }
+    }
     qsizetype length = std::min<qsizetype>(size, m_text.size() - m_handedOut);
     // Never hand out half of a surrogate pair when the pair fits whole into the next piece.
     if (length > 1 && m_handedOut + length < m_text.size() && m_text.at(m_handedOut + length - 1).isHighSurrogate())
@@ -160,6 +179,7 @@ void QtTransferComponent::abort()
         reply->deleteLater();
     }
     m_body.clear();
+    m_decodedBytes = 0;
     m_text.clear();
     m_handedOut = 0;
 }
@@ -174,7 +194,11 @@ bool QtTransferComponent::takeAvailable(QNetworkReply* reply)
 {
     if (!reply->isOpen())
         return true;
-    m_body += reply->read(m_bodyLimit - m_body.size() + 1);
+    // Straight into the body: read(maxSize) would first allocate maxSize bytes, the whole allowance, every time.
+    const qint64 wanted = std::min<qint64>(reply->bytesAvailable(), m_bodyLimit - m_body.size() + 1);
+    const qsizetype had = m_body.size();
+    m_body.resize(had + wanted);
+    m_body.resize(had + std::max<qint64>(0, reply->read(m_body.data() + had, wanted)));
     if (m_body.size() <= m_bodyLimit)
         return true;
     // An endless or oversized answer: stop reading it instead of growing without bound.
@@ -190,8 +214,9 @@ void QtTransferComponent::onFinished()
         return;
     if (!takeAvailable(reply))
         return;
-    m_text = decodeBody(m_body, reply->rawHeader("Content-Type"));
-    m_body.clear();
+    m_decoder = bodyDecoder(m_body, reply->rawHeader("Content-Type"));
+    m_decodedBytes = 0;
+    m_text.clear();
     m_handedOut = 0;
     m_reply = nullptr;
     reply->deleteLater();

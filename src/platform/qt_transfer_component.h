@@ -6,6 +6,7 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
+#include <QStringDecoder>
 #include <QUrl>
 
 #include "transfer_component.h"
@@ -54,6 +55,9 @@ private:
     QUrl m_requestUrl;
     bool m_accountOffered = false;
     QByteArray m_body;
+    // How much of the body has been decoded into m_text, with m_decoder, once the answer has ended.
+    qsizetype m_decodedBytes = 0;
+    QStringDecoder m_decoder;
     QString m_text;
     qsizetype m_handedOut = 0;
 };
