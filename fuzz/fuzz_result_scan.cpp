@@ -1,0 +1,178 @@
+// Treats the input as a result page, scans it the way the main window does, and aborts on a hit the rules forbid.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include "hit_row.h"
+#include "marker_split.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The scan's reach, as the main window has it: every second row piece from 2 to 102.
+constexpr qsizetype firstRow = 2;
+constexpr qsizetype lastRow = 102;
+constexpr int mostHits = 51;
+// Past every piece the scan can reach, yet bounded so a page of markers stays fast.
+constexpr qsizetype checkedPieces = lastRow + 2;
+
+void require(bool holds, const char* broken, QStringView text)
+{
+    if (holds)
+        return;
+    std::fprintf(stderr, "broken: %s\nin: %s\n", broken, qUtf8Printable(text.left(400).toString()));
+    std::abort();
+}
+
+// Callers keep the views only as long as the text, so a view that points elsewhere is a fault.
+bool inside(QStringView piece, QStringView text)
+{
+    const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
+    const auto at = reinterpret_cast<std::uintptr_t>(piece.data());
+    return at >= begin && at + piece.size() * sizeof(QChar) <= begin + text.size() * sizeof(QChar);
+}
+
+bool same(std::optional<QStringView> a, std::optional<QStringView> b)
+{
+    if (!a || !b)
+        return !a && !b;
+    return a->data() == b->data() && a->size() == b->size();
+}
+
+void checkSplit(QStringView text, QStringView marker)
+{
+    MarkerSplit split(text, marker);
+    QString joined;
+    qsizetype count = 0;
+    for (; count < checkedPieces; ++count) {
+        const std::optional<QStringView> piece = split.piece(count);
+        if (!piece)
+            break;
+        require(inside(*piece, text), "a piece lies outside its text", text);
+        require(!piece->contains(marker), "a piece holds its marker", *piece);
+        if (count > 0)
+            joined += marker;
+        joined += *piece;
+    }
+    require((count == 0) == text.isEmpty(), "only an empty text has no pieces", text);
+    if (count < checkedPieces) {
+        require(joined == text, "the pieces joined by the marker differ from the text", text);
+    } else {
+        // Stopped early: the pieces read start the text, and a further piece exactly when a marker follows them.
+        require(text.startsWith(joined), "the pieces read so far do not start the text", text);
+        const bool markerFollows = text.sliced(joined.size()).startsWith(marker);
+        require(markerFollows == split.piece(count).has_value(), "a piece after the bound disagrees with the text",
+                text);
+    }
+
+    // Pieces are found on demand, so asking out of order, or past the end first, must not change any answer.
+    MarkerSplit fresh(text, marker);
+    require(!fresh.piece(-1), "a piece before the first", text);
+    if (count < checkedPieces)
+        require(!fresh.piece(count), "a piece past the last", text);
+    for (const qsizetype n : {count - 1, qsizetype{0}, count / 2, count + 1}) {
+        require(same(fresh.piece(n), split.piece(n)), "a piece differs when asked out of order", text);
+        require(same(pieceAt(text, marker, n), split.piece(n)), "pieceAt differs from the split", text);
+    }
+}
+
+// The text after the first `start` in `cell`, which must run up to `end`, a second `start` or the cell's end.
+void checkField(const QString& field, QStringView cell, QStringView start, QStringView end, QStringView row)
+{
+    require(!field.contains(start) && !field.contains(end), "a field holds a marker that ends it", row);
+    require(!field.contains(u"<TR") && !field.contains(u"<TD"), "a field runs over a row or cell marker", row);
+    const qsizetype at = cell.indexOf(start);
+    require(at >= 0, "a field from a cell without its start marker", row);
+    const QStringView after = cell.sliced(at + start.size());
+    // Nothing up to the cell's end or a second start marker is an empty text, which cuts into no field at all.
+    require(!after.isEmpty() && !after.startsWith(start), "a field from an empty text after its start marker", row);
+    require(after.startsWith(field), "a field not taken right after its start marker", row);
+    const QStringView rest = after.sliced(field.size());
+    require(rest.isEmpty() || rest.startsWith(end) || rest.startsWith(start), "a field stops short of its end", row);
+}
+
+void checkHit(const HitRow& hit, QStringView row)
+{
+    const QStringList& fields = hit.fields;
+    require(fields.size() <= 4, "more than four fields", row);
+    MarkerSplit cells(row, u"<TD");
+    qsizetype ownTabs = 0;
+    qsizetype ownLength = 0;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const std::optional<QStringView> cell = cells.piece(i + 1);
+        require(cell.has_value(), "a field from a cell the row lacks", row);
+        if (i == 0)
+            checkField(fields.at(i), *cell, u"ID=", u"\">", row);
+        else
+            checkField(fields.at(i), *cell, u"000000>", u"<BR>", row);
+        ownTabs += fields.at(i).count(u'\t');
+        ownLength += fields.at(i).size();
+    }
+
+    // A row may only stop early at a cell that is missing, lacks the start marker, or has an empty text after it
+    // (up to the cell's end or a second start marker), which cuts into no pieces.
+    if (!hit.isComplete()) {
+        const QStringView start = fields.isEmpty() ? u"ID=" : u"000000>";
+        const std::optional<QStringView> cell = cells.piece(fields.size() + 1);
+        const qsizetype at = cell ? cell->indexOf(start) : -1;
+        const QStringView after = at < 0 ? QStringView() : cell->sliced(at + start.size());
+        require(at < 0 || after.isEmpty() || after.startsWith(start), "the row stops at a cell that holds a field",
+                row);
+    }
+
+    const QString pane = hit.paneText();
+    if (hit.isComplete()) {
+        require(pane.endsWith(u"\r\n"), "a complete row's pane text has no line end", row);
+        require(pane.count(u'\t') == ownTabs + 3, "a complete row's pane text has other than three tabs added", row);
+        require(pane.size() == ownLength + 5, "a complete row's pane text adds more than tabs and a line end", row);
+        require(hit.promptText() == pane.chopped(2), "the prompt is not the pane text without its line end", row);
+    } else {
+        require(pane.count(u'\t') == ownTabs + fields.size(), "a partial row's pane text lacks a tab per field", row);
+        require(pane.size() == ownLength + fields.size(), "a partial row's pane text adds more than tabs", row);
+        require(fields.isEmpty() || pane.endsWith(u'\t'), "a partial row's pane text does not end in a tab", row);
+    }
+
+    // Fields hold none of their end markers, so a row rebuilt from them must cut back to the same fields.
+    QString rebuilt = u">"_s;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        rebuilt += i == 0 ? u"<TD>ID="_s + fields.at(i) + u"\">"_s : u"<TD>000000>"_s + fields.at(i) + u"<BR>"_s;
+    require(cutHitRow(rebuilt).fields == fields, "a row rebuilt from its fields cuts differently", rebuilt);
+}
+
+void scan(QStringView page)
+{
+    MarkerSplit rows(page, u"<TR");
+    int hits = 0;
+    for (qsizetype k = firstRow; k <= lastRow; k += 2) {
+        const std::optional<QStringView> row = rows.piece(k);
+        if (!row)
+            break;
+        const HitRow hit = cutHitRow(*row);
+        checkHit(hit, *row);
+        if (!hit.isComplete())
+            break;
+        ++hits;
+    }
+    require(hits <= mostHits, "more hits than the scan's rows", page);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QString page = QString::fromUtf8(QByteArrayView(data, static_cast<qsizetype>(size)));
+    checkSplit(page, u"<TR");
+    // A marker cut from the page itself may overlap itself ("aa" in "aaa"), which "<TR" never does.
+    if (page.size() >= 2)
+        checkSplit(page, QStringView(page).sliced((page.size() - 1) / 2, 2));
+    scan(page);
+    return 0;
+}
