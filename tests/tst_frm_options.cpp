@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -14,29 +16,8 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QStringList fields{u"Name"_s, u"Addr"_s, u"Path"_s, u"User"_s, u"Pass"_s};
-
-// All 25 values of the boxes or keys, site by site as "Name|Addr|Path|User|Pass|Name|...": the first sites' values
-// followed by empty ones.
-QString sites(const QString& first)
-{
-    return first + QString(24 - first.count(u'|'), u'|');
-}
-
-const QString defaults = sites(u"Quillfen|localhost:8765|/mp3/||"_s);
-
-// The 25 values value(site, field) gives, joined the same way.
-QString each(const auto& value)
-{
-    QStringList values;
-    for (int cell = 0; cell < 25; ++cell)
-        values += value(QString::number(cell / 5 + 1), cell % 5);
-    return values.join(u'|');
-}
-
-// The dialog over a settings file of its own, holding `stored` unless that is empty.
+// The dialog over a settings file of its own, holding `stored` unless that is empty. Values are written site by site
+// as "Name|Addr|Path|User|Pass|Name|...", less the empty ones at the end.
 struct Harness
 {
     explicit Harness(const QString& stored = {})
@@ -45,31 +26,60 @@ struct Harness
             settings.store.write({{cell / 5 + 1, SiteStore::Key(cell % 5), stored.section(u'|', cell, cell)}});
     }
     QLineEdit* box(const QString& name) const { return dialog.findChild<QLineEdit*>(name); }
-    void click(const QString& name) const { dialog.findChild<QPushButton*>(name)->click(); }
-    QString shown() const
-    {
-        return each([&](const QString& site, int field) { return box(u"txt"_s + fields.at(field) + site)->text(); });
-    }
-    // The file as a fresh reader finds it, "?" for a missing key; QSettings answers from a cache for a name it has
-    // seen, so the file is read under a new one.
-    QString stored() const
+    // The boxes' values or, inFile, a fresh reader's, "?" for a missing key. QSettings answers from a cache for a
+    // name it has seen, so the file is read under a new one.
+    QString values(bool inFile = false) const
     {
         static int copies = 0;
         const QString copy = settings.folder() + u"/%1.ini"_s.arg(++copies);
         QFile::copy(settings.fileName(), copy);
         const QSettings file(copy, QSettings::IniFormat);
-        return each([&](const QString& site, int field) {
-            return file.value(u"Site"_s + site + u'/' + fields.at(field), u"?"_s).toString();
-        });
+        QStringList values;
+        for (int cell = 0; cell < 25; ++cell) {
+            const QString key = u"Site%1/%2"_s.arg(cell / 5 + 1).arg(u"NameAddrPathUserPass"_s.mid(cell % 5 * 4, 4));
+            values += inFile ? file.value(key, u"?"_s).toString() : box(u"txt"_s + key.mid(6) + key[4])->text();
+        }
+        return values.join(u'|').remove(QRegularExpression(u"\\|+$"_s));
     }
-    // Runs `interact` while showModal() is up, then closes the dialog even when a check in `interact` failed.
+    // A step types a box's new text ("box=text"), clicks a button, or clicks OK while every write fails ("full disk").
+    void run(const QString& step)
+    {
+        if (QLineEdit* edited = box(step.section(u'=', 0, 0)); step.contains(u'=')) {
+            edited->clear();
+            return QTest::keyClicks(edited, step.section(u'=', 1));
+        }
+        if (step != u"full disk")
+            return dialog.findChild<QPushButton*>(step)->click();
+        // A file size limit of 0 fails writes as a full disk would; SIGXFSZ would end the process instead.
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_IGN);
+        // Nothing is checked while writes fail, as the test log could not be written either.
+        if (const rlimit full{0, saved.rlim_max}; setrlimit(RLIMIT_FSIZE, &full) == 0)
+            dialog.findChild<QPushButton*>(u"cmdOK"_s)->click();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY2(boxes.shown.value(0).text.contains(settings.fileName()), "no message naming the file");
+    }
+    // Runs `interact` while showModal() is up, then closes the dialog even when a check failed. Every showing is
+    // laid out alike and starts in the first name, wherever the last one left the focus.
     void showWhile(const auto& interact)
     {
         bool ran = false;
         QTimer::singleShot(0, &dialog, [&] {
+            const auto closing = qScopeGuard([&] { dialog.close(); });
             ran = true;
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            QCOMPARE(dialog.size(), QSize(494, 315));
+            for (const QWidget* c : dialog.findChildren<QWidget*>(QRegularExpression(u"^(lbl|cmd)"_s)))
+                QVERIFY(
+                    c->contentsRect().contains(QRect({}, c->fontMetrics().size(0, c->property("text").toString()))));
+            QStringList visited;
+            for (int stop = 0; stop < 28; ++stop, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+                visited += QApplication::focusWidget()->objectName().mid(3);
+            QCOMPARE(visited.join(u' '),
+                     u"Name1 Name2 Name3 Name4 Name5 Addr1 Addr2 Addr3 Addr4 Addr5 Path1 Path2 Path3 Path4 "
+                     u"Path5 OK Cancel User1 User2 User3 User4 User5 Pass1 Pass2 Pass3 Pass4 Pass5 Name1"_s);
             interact();
-            dialog.close();
         });
         dialog.showModal();
         QVERIFY2(ran, "showModal() returned without running its event loop");
@@ -80,8 +90,6 @@ struct Harness
     frmOptions dialog{settings.store, boxes};
 };
 
-} // namespace
-
 class TestFrmOptions : public QObject
 {
     Q_OBJECT
@@ -90,133 +98,48 @@ private Q_SLOTS:
     void showingsLoadWhatTheLastOkStored_data()
     {
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("storedAfter");
         QTest::addColumn<QString>("shownNext");
-
-        const QString unnamed = sites(u"|old.example|/old/|ou|op"_s), spaced = sites(u" |sp.example|/sp/|su|sp"_s);
-        const QString okStored = sites(u"Quillfen|localhost:8765|/mp3/||p w!|Two"_s);
-        QTest::newRow("first start, Cancel")
-            << QString() << QStringList() << QStringList(25, u"?"_s).join(u'|') << defaults;
-        QTest::newRow("first start, OK") << QString() << QStringList{u"cmdOK"_s} << defaults << defaults;
-        QTest::newRow("unnamed site 1") << unnamed << QStringList() << unnamed << defaults;
-        QTest::newRow("site 1 named one space") << spaced << QStringList() << spaced << spaced;
-        QTest::newRow("name cleared, OK")
-            << sites(u"Home|home.example:81|/music/|me|secret"_s) << QStringList{u"txtName1="_s, u"cmdOK"_s}
-            << sites(u"|home.example:81|/music/|me|secret"_s) << defaults;
-        QTest::newRow("OK then Cancel") << QString() << QStringList{u"txtName2=Two"_s, u"txtPass1=p w!"_s, u"cmdOK"_s}
-                                        << okStored << okStored;
+        const QString none = QStringList(25, u"?"_s).join(u'|'), defaults = u"Quillfen|localhost:8765|/mp3/"_s;
+        const QString home = u"Home|h|/m/|me|pw"_s, spaced = u" |s|/s/|su|sp"_s, edited = u"N|h|/m/|me|pw||||u"_s;
+        const QString typed = defaults + u"||p w!|Two"_s, edits = u"txtName1=N,txtUser2=u,full disk"_s;
+        QTest::newRow("first start, Cancel") << QString() << QString() << none << defaults;
+        QTest::newRow("first start, OK") << QString() << u"cmdOK"_s << defaults << defaults;
+        QTest::newRow("site 1 named one space") << spaced << QString() << spaced << spaced;
+        // The next showing finds site 1 unnamed but with values, and shows the defaults instead.
+        QTest::newRow("name cleared, OK") << home << u"txtName1=,cmdOK"_s << u"|h|/m/|me|pw"_s << defaults;
+        QTest::newRow("OK then Cancel") << QString() << u"txtName2=Two,txtPass1=p w!,cmdOK"_s << typed << typed;
+        QTest::newRow("OK on a full disk, then Cancel") << home << edits << home << home;
+        QTest::newRow("OK on a full disk, then OK") << home << edits + u",cmdOK"_s << edited << edited;
     }
 
     void showingsLoadWhatTheLastOkStored()
     {
         QFETCH(QString, stored);
-        QFETCH(QStringList, steps);
+        QFETCH(QString, steps);
         QFETCH(QString, storedAfter);
         QFETCH(QString, shownNext);
-
         Harness h(stored);
         h.showWhile([&] {
-            // A step fills a box ("box=text") or clicks a button.
-            for (const QString& step : steps)
-                step.contains(u'=') ? h.box(step.section(u'=', 0, 0))->setText(step.section(u'=', 1)) : h.click(step);
-            // Edits after the last OK are Cancel's to discard, even with Enter or Escape pressed in them.
-            for (const QString& name : {u"txtName2"_s, u"txtPass1"_s}) {
-                QTest::keyClicks(h.box(name), u"abandoned"_s);
-                for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-                    QTest::keyClick(h.box(name), key);
-                QVERIFY(h.dialog.isVisible());
+            for (const QString& step : steps.split(u',', Qt::SkipEmptyParts))
+                h.run(step);
+            // Edits after the last OK are Cancel's to discard, even with Enter or Escape pressed in them. A password
+            // shows a "*" per character and takes no input method, which would show it as it is composed.
+            for (QLineEdit* box : h.dialog.findChildren<QLineEdit*>()) {
+                QTest::keyClicks(box, u"abandoned"_s);
+                QTest::keySequence(box, QKeySequence(Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape));
+                const bool secret = box->objectName().startsWith(u"txtPass"_s);
+                QCOMPARE(box->displayText(), secret ? QString(box->text().size(), u'*') : box->text());
+                QCOMPARE(box->testAttribute(Qt::WA_InputMethodEnabled), !secret);
             }
-            h.click(u"cmdCancel"_s);
+            QVERIFY(h.dialog.isVisible());
+            h.dialog.findChild<QPushButton*>(u"cmdCancel"_s)->click();
             QVERIFY(!h.dialog.isVisible());
         });
-        QCOMPARE(h.stored(), storedAfter);
-        QVERIFY(h.boxes.shown.isEmpty());
-        h.showWhile([&] { QCOMPARE(h.shown(), shownNext); });
-    }
-
-    void tabVisitsEveryStopOnceFromFirstName()
-    {
-        Harness h;
-        // Twice, as every showing starts in the first name wherever the last one left the focus.
-        for (int showing = 0; showing < 2; ++showing) {
-            h.showWhile([&] {
-                QVERIFY(QTest::qWaitForWindowActive(&h.dialog));
-                QStringList visited{QApplication::focusWidget()->objectName()};
-                for (int stop = 0; stop < 28; ++stop) {
-                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                    visited += QApplication::focusWidget()->objectName();
-                }
-                QCOMPARE(
-                    visited,
-                    u"txtName1 txtName2 txtName3 txtName4 txtName5 txtAddr1 txtAddr2 txtAddr3 txtAddr4 txtAddr5 "
-                    u"txtPath1 txtPath2 txtPath3 txtPath4 txtPath5 cmdOK cmdCancel txtUser1 txtUser2 txtUser3 "
-                    u"txtUser4 txtUser5 txtPass1 txtPass2 txtPass3 txtPass4 txtPass5 txtName1 txtName2"_s.split(u' '));
-            });
-        }
-    }
-
-    void passwordBoxesShowAStarPerCharacter()
-    {
-        Harness h;
-        h.showWhile([&] {
-            for (int site = 1; site <= 5; ++site) {
-                QLineEdit* box = h.box(u"txtPass%1"_s.arg(site));
-                QTest::keyClicks(box, u"p w!"_s);
-                QCOMPARE(box->displayText(), u"****"_s);
-                QVERIFY(!box->testAttribute(Qt::WA_InputMethodEnabled));
-            }
-            h.click(u"cmdOK"_s);
-            QCOMPARE(h.stored(), sites(u"Quillfen|localhost:8765|/mp3/||p w!|||||p w!|||||p w!|||||p w!|||||p w!"_s));
-        });
-    }
-
-    void captionsFitTheirControls()
-    {
-        Harness h;
-        h.dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&h.dialog));
-        QCOMPARE(h.dialog.size(), QSize(494, 315));
-        for (const QString& pair :
-             {u"lblSiteName=Site Name"_s, u"lblAddr=Site Address"_s, u"lblPath=Path to MP3 Server"_s,
-              u"lblUserName=UserName"_s, u"lblPassword=Password"_s, u"cmdOK=OK"_s, u"cmdCancel=Cancel"_s}) {
-            const auto* control = h.dialog.findChild<QWidget*>(pair.section(u'=', 0, 0));
-            const QSize needed = control->fontMetrics().size(0, pair.section(u'=', 1));
-            QCOMPARE(control->property("text").toString(), pair.section(u'=', 1));
-            QVERIFY2(control->contentsRect().contains(QRect(QPoint(), needed)), qPrintable(pair));
-        }
-    }
-
-    void failedStoreKeepsEditsAndOldValues()
-    {
-        const QString oldValues = each([](auto site, int field) { return u"old txt"_s + fields[field] + site; });
-        const QString newValues = each([](auto site, int field) { return u"new txt"_s + fields[field] + site; });
-        Harness h(oldValues);
-        // A file size limit of 0 fails every write as a full disk would; SIGXFSZ would end the process instead.
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const rlimit full{0, saved.rlim_max};
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        h.showWhile([&] {
-            for (QLineEdit* box : h.dialog.findChildren<QLineEdit*>())
-                box->setText(u"new "_s + box->objectName());
-            // Nothing is checked while writes fail, as the test log could not be written either.
-            if (setrlimit(RLIMIT_FSIZE, &full) == 0)
-                h.click(u"cmdOK"_s);
-            setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, handler);
-
-            QVERIFY2(h.boxes.shown.value(0).text.contains(h.settings.fileName()), "no message naming the file");
-            QVERIFY(h.dialog.isVisible());
-            QCOMPARE(h.shown(), newValues);
-            QCOMPARE(
-                each([&](auto site, int field) { return h.settings.store.read(site.toInt(), SiteStore::Key(field)); }),
-                oldValues);
-            QCOMPARE(h.stored(), oldValues);
-            h.click(u"cmdOK"_s);
-            QCOMPARE(h.boxes.shown.size(), 1);
-            QCOMPARE(h.stored(), newValues);
-        });
+        QCOMPARE(h.values(true), storedAfter);
+        QCOMPARE(h.boxes.shown.size(), steps.count(u"full disk"_s));
+        h.showWhile([&] { QCOMPARE(h.values(), shownNext); });
     }
 };
 
