@@ -1,8 +1,5 @@
-#include <memory>
-
 #include <QApplication>
 #include <QFontMetrics>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -15,33 +12,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A store that fails at every read, to reach the handling of failures that the program does not expect.
-class FailingBacking final : public SettingsBacking
-{
-public:
-    QString read(const QString&, const QString&, const QString&) const override
-    {
-        throw std::runtime_error("settings unreadable");
-    }
-    void write(const QString&, const QList<SettingsEntry>&) override {}
-};
-
-// Runs `action` from inside the run's wait, once the site has received its first request.
-void onceRequested(QTimer& timer, const LoopbackSite& site, std::function<void()> action)
-{
-    QObject::connect(&timer, &QTimer::timeout, &timer, [&timer, &site, action] {
-        if (site.requestCount() > 0) {
-            timer.stop();
-            action();
-        }
-    });
-    timer.start(5);
-}
-
-} // namespace
-
 class TestFrmMain : public QObject
 {
     Q_OBJECT
@@ -52,10 +22,8 @@ private Q_SLOTS:
     {
         m_harness = std::make_unique<MainWindowHarness>();
         m_site = std::make_unique<LoopbackSite>();
-        m_site->answerWith("page");
         m_harness->settings.setSite(1, u"One"_s, m_site->address());
     }
-    void cleanup() { m_harness.reset(); }
 
     void placesEveryControlWithItsCaptionWhole_data()
     {
@@ -77,91 +45,43 @@ private Q_SLOTS:
         QCOMPARE(m_harness->window.size(), QSize(480, 346));
         auto* widget = m_harness->window.findChild<QWidget*>(name);
         QCOMPARE(widget->geometry(), geometry);
-        const QFontMetrics metrics(widget->font());
-        if (auto* label = qobject_cast<QLabel*>(widget)) {
-            const QRect needed = metrics.boundingRect(QRect({}, geometry.size()), Qt::TextWordWrap, label->text());
-            QVERIFY(needed.width() <= geometry.width() && needed.height() <= geometry.height());
-        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
-            // Room for the button's frame on both sides.
-            QVERIFY(metrics.horizontalAdvance(button->text()) + 12 <= geometry.width());
-            QVERIFY(metrics.height() + 6 <= geometry.height());
-        }
+        // A button's caption also needs room for its frame on both sides.
+        const QSize room = geometry.size() - (qobject_cast<QPushButton*>(widget) ? QSize(12, 6) : QSize(0, 0));
+        const QString caption = widget->property("text").toString();
+        const QSize needed = QFontMetrics(widget->font()).boundingRect({{}, room}, Qt::TextWordWrap, caption).size();
+        QCOMPARE(needed.boundedTo(room), needed);
     }
 
-    void keysMoveFocusInOrderAndEnterSearchesOnce()
+    void keysMoveFocusInOrderAndReturnSearchesOnce()
     {
+        auto* pane = m_harness->window.findChild<ResultsPane*>(u"rtbResults"_s);
+        pane->setText(u"<b>earlier</b>\r\n"_s);
         m_harness->window.show();
         QApplication::setActiveWindow(&m_harness->window);
         QVERIFY(QTest::qWaitForWindowActive(&m_harness->window));
-        QCOMPARE(QApplication::focusWidget(), m_harness->keywordBox());
-        for (const QString& next : {u"cmdSearch"_s, u"rtbResults"_s, u"cmdExit"_s, u"cmdOptions"_s, u"txtQuery"_s}) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget()->objectName(), next);
-        }
+        QStringList order;
+        for (int i = 0; i < 6; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+            order << QApplication::focusWidget()->objectName();
+        QCOMPARE(order, u"txtQuery cmdSearch rtbResults cmdExit cmdOptions txtQuery"_s.split(u' '));
+        // An empty keyword box sends nothing and leaves the pane, which shows its text as it is, markup included.
+        QTest::keyClick(m_harness->keywordBox(), Qt::Key_Return);
+        QCOMPARE(m_harness->pane(), u"<b>earlier</b>\r\n"_s);
+        QCOMPARE(pane->toPlainText(), u"<b>earlier</b>\n"_s);
         QTest::keyClicks(m_harness->keywordBox(), u"blue"_s);
         QTest::keyClick(m_harness->keywordBox(), Qt::Key_Return);
         QCOMPARE(m_site->requestCount(), size_t(1));
         QCOMPARE(m_site->requests().at(0).body, "album=blue&Sort=ID");
     }
 
-    void emptyKeywordBoxSendsNothing()
+    // Search is refused and Options is taken while a run waits; after the run Search works, and Exit ends the next.
+    void answersTheButtonsDuringAWait()
     {
-        auto* pane = m_harness->window.findChild<ResultsPane*>(u"rtbResults"_s);
-        pane->setText(u"<b>earlier</b>\r\n"_s);
-        m_harness->search(QString());
-        QCOMPARE(m_site->requestCount(), size_t(0));
-        QCOMPARE(m_harness->pane(), u"<b>earlier</b>\r\n"_s);
-        // Page text is shown as text, never as markup.
-        QCOMPARE(pane->toPlainText(), u"<b>earlier</b>\n"_s);
-    }
-
-    void refusesASecondSearchDuringARun()
-    {
-        m_site->hold();
-        QTimer timer;
-        onceRequested(timer, *m_site, [&] {
-            m_harness->search(u"second"_s);
-            m_site->release();
-        });
-        m_harness->search(u"first"_s);
-        QCOMPARE(m_site->requestCount(), size_t(1));
-        // Once the run is over, Search works again.
-        m_harness->search(u"third"_s);
-        QCOMPARE(m_site->requests().back().body, "album=third&Sort=ID");
-    }
-
-    void staysAliveWhileASiteIsSilentAndExitEndsTheRun()
-    {
-        m_site->hold();
-        LoopbackSite second;
-        m_harness->settings.setSite(2, u"Second"_s, second.address());
-        m_harness->window.show();
-        int ticks = 0;
-        QTimer ticker;
-        QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
-            if (m_site->requestCount() > 0 && ++ticks == 3)
-                QTest::mouseClick(m_harness->button("cmdExit"), Qt::LeftButton);
-        });
-        ticker.start(5);
-
-        m_harness->search(u"x"_s);
-
-        QCOMPARE(ticks, 3);
-        QVERIFY(!m_harness->window.isVisible());
-        QVERIFY(!m_harness->transfer.StillExecuting());
-        QCOMPARE(second.requestCount(), size_t(0));
-        QVERIFY(m_harness->boxes.shown.isEmpty());
-    }
-
-    void optionsStoredDuringAWaitReachTheNextSite()
-    {
-        m_site->hold();
-        LoopbackSite oldSecond;
         LoopbackSite newSecond;
-        newSecond.answerWith("new");
-        m_harness->settings.setSite(2, u"Second"_s, oldSecond.address());
-        QTimer timer;
-        onceRequested(timer, *m_site, [&] {
+        // Site 2 starts where nothing listens; Options moves it to a live site during the first wait.
+        m_harness->settings.setSite(2, u"Second"_s, LoopbackSite().address());
+        m_harness->window.show();
+        duringTheWait([&] {
+            m_harness->search(u"refused"_s);
             QTimer::singleShot(0, &m_harness->window, [&] {
                 QWidget* dialog = QApplication::activeModalWidget();
                 dialog->findChild<QLineEdit*>(u"txtAddr2"_s)->setText(newSecond.address());
@@ -172,33 +92,56 @@ private Q_SLOTS:
             m_site->release();
         });
 
-        m_harness->search(u"x"_s);
-
-        QCOMPARE(oldSecond.requestCount(), size_t(0));
-        QCOMPARE(m_harness->window.page(), u"new"_s);
+        duringTheWait([&] { QTest::mouseClick(m_harness->button("cmdExit"), Qt::LeftButton); });
+        // Both runs asked site 1, only the first went on to site 2, and the refused Search asked nothing.
+        QCOMPARE(m_site->requestCount(), size_t(2));
+        QCOMPARE(newSecond.requestCount(), size_t(1));
+        QCOMPARE(m_harness->transfer.calls.filter(u"Execute"_s).size(), 3);
+        QVERIFY(!m_harness->window.isVisible());
+        QVERIFY(!m_harness->transfer.StillExecuting());
+        QVERIFY(m_harness->boxes.shown.isEmpty());
     }
 
     void showsAnUnexpectedFailureAndAsksToEnd()
     {
-        FailingBacking failing;
+        // A store that fails at every read: a failure the program does not expect.
+        struct : SettingsBacking
+        {
+            using Text = const QString&;
+            QString read(Text, Text, Text) const override { throw std::runtime_error("settings unreadable"); }
+            void write(Text, const QList<SettingsEntry>&) override {}
+        } failing;
         SiteStore store(failing);
-        FakeMessageBoxes boxes;
-        frmMain window(store, m_harness->transfer, m_harness->events, boxes);
+        frmMain window(store, m_harness->transfer, m_harness->events, m_harness->boxes);
         QSignalSpy ending(&window, &frmMain::unexpectedFailure);
         window.findChild<QLineEdit*>(u"txtQuery"_s)->setText(u"x"_s);
-        auto* search = window.findChild<QPushButton*>(u"cmdSearch"_s);
-
-        QTest::mouseClick(search, Qt::LeftButton);
-        QCOMPARE(ending.size(), 1);
-        QVERIFY(boxes.okBoxes().at(0).text.contains(u"settings unreadable"_s));
         // Nothing more runs once the program is ending.
-        QTest::mouseClick(search, Qt::LeftButton);
-        QCOMPARE(boxes.shown.size(), 1);
+        for (int click = 0; click < 2; ++click)
+            QTest::mouseClick(window.findChild<QPushButton*>(u"cmdSearch"_s), Qt::LeftButton);
+        QCOMPARE(ending.size(), 1);
+        QCOMPARE(m_harness->boxes.shown.size(), 1);
+        QVERIFY(m_harness->boxes.okBoxes().at(0).text.contains(u"settings unreadable"_s));
     }
 
 private:
-    std::unique_ptr<MainWindowHarness> m_harness;
+    // Searches with site 1 silent; `action` runs inside the wait on the third timer tick after site 1 was asked,
+    // so the wait is seen to keep timers firing.
+    void duringTheWait(const std::function<void()>& action)
+    {
+        m_site->hold();
+        int ticks = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, &timer, [&] {
+            if (m_site->requestCount() > 0 && ++ticks == 3)
+                action();
+        });
+        timer.start(5);
+        m_harness->search(u"x"_s);
+    }
+
+    // The site outlives the window, whose transfer may still hold a connection to it.
     std::unique_ptr<LoopbackSite> m_site;
+    std::unique_ptr<MainWindowHarness> m_harness;
 };
 
 QTEST_MAIN(TestFrmMain)
