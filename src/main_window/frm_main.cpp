@@ -2,9 +2,9 @@
 
 #include <exception>
 #include <optional>
+#include <stdexcept>
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
