@@ -24,9 +24,8 @@
 
 #include <httplib.h>
 
-#include "hit_row.h"
 #include "loopback_site.h"
-#include "marker_split.h"
+#include "result_scan.h"
 #include "window_harness.h"
 
 extern char** environ;
@@ -133,23 +132,18 @@ std::string stopPage(size_t size)
     return filledPage("<TR<TR<TR", size);
 }
 
-// What Query does to a page, without the window: cut the even rows up to the last one it reads, stop at the
-// first row that is not a hit. Returns the hits found.
-int cutRows(QStringView page)
+// The search's own scan over a page, as a run makes it before it asks about any hit. Returns the hits found.
+int cutRows(const QString& page)
 {
-    MarkerSplit rows(page, u"<TR");
+    ResultScan scan(page);
     int hits = 0;
     qsizetype written = 0;
-    for (qsizetype k = 2; k <= 102; k += 2) {
-        const std::optional<QStringView> row = rows.piece(k);
-        if (!row)
-            break;
-        const HitRow hit = cutHitRow(*row);
-        written += hit.paneText().size();
-        if (!hit.isComplete())
-            break;
-        written += hit.promptText().size();
-        ++hits;
+    while (const std::optional<HitRow> hit = scan.nextRow()) {
+        written += hit->paneText().size();
+        if (hit->isComplete()) {
+            written += hit->promptText().size();
+            ++hits;
+        }
     }
     kept = written;
     return hits;
@@ -163,8 +157,32 @@ qsizetype countMarkers(QStringView page)
     return count;
 }
 
-// The real window with the real transfer component, fed from a loopback site; unlike the test harness nothing
-// records the transfer calls, which would cost time and memory of their own.
+// The real transfer, counting what it hands out, so a run can be checked to have read the whole page.
+struct CountingTransfer final : TransferComponent
+{
+    void setUserName(const QString& userName) override { real.setUserName(userName); }
+    void setPassword(const QString& password) override { real.setPassword(password); }
+    bool start(const QString& url, const QString& method, const std::optional<QString>& body,
+               const QString& headerBlock) override
+    {
+        handedOut = 0;
+        return real.start(url, method, body, headerBlock);
+    }
+    bool isRunning() const override { return real.isRunning(); }
+    QString readChunk(int size) override
+    {
+        QString chunk = real.readChunk(size);
+        handedOut += chunk.size();
+        return chunk;
+    }
+    std::optional<TransferError> error() const override { return real.error(); }
+    void abort() override { real.abort(); }
+
+    QtTransferComponent real;
+    qsizetype handedOut = 0;
+};
+
+// The real window with the real transfer component, fed from a loopback site.
 struct Window
 {
     explicit Window(const std::string& address, const std::string& path)
@@ -181,10 +199,10 @@ struct Window
     }
 
     TemporarySettings settings;
-    QtTransferComponent transfer;
+    CountingTransfer transfer;
     QtEventDelivery events;
     FakeMessageBoxes boxes;
-    frmMain window{settings.store, transfer, events, boxes};
+    MainWindow window{settings.store, transfer, events, boxes};
 };
 
 size_t blockingGet(int port, const std::string& target)
@@ -232,14 +250,14 @@ struct Samples
     std::vector<double> wall, cpu;
 };
 
-// The page text built from the ended transfer as FetchPage builds it: 1024-character chunks, with the pending
-// events delivered between them.
+// The page text built from the ended transfer as a fetch builds it: 1024-character chunks, with the pending events
+// delivered between them.
 QString pageFromChunks(QtTransferComponent& transfer, QtEventDelivery& events)
 {
     QString page;
     for (QString chunk;; page += chunk) {
         events.deliverPending();
-        chunk = transfer.GetChunk(1024);
+        chunk = transfer.readChunk(1024);
         if (chunk.isEmpty())
             return page;
     }
@@ -257,7 +275,7 @@ int child(int argc, char* argv[])
     } else if (mode == "memory") {
         Window bench(address, path);
         bench.search();
-        std::printf("%.0f %lld\n", peakKiB(), static_cast<long long>(bench.window.page().size()));
+        std::printf("%.0f %lld\n", peakKiB(), static_cast<long long>(bench.transfer.handedOut));
     } else if (mode == "wait") {
         Window bench(address, path);
         std::vector<double> cpu, wall;
@@ -267,7 +285,7 @@ int child(int argc, char* argv[])
             bench.search();
             wall.push_back(secondsSince(start));
             cpu.push_back(cpuSeconds() - cpuBefore);
-            if (bench.window.page() != u"<HTML>no hits</HTML>"_s)
+            if (bench.transfer.handedOut != u"<HTML>no hits</HTML>"_s.size())
                 throw std::runtime_error("the silent site's answer was not read");
         }
         std::printf("%.6f %.6f\n", median(cpu), median(wall));
@@ -283,7 +301,7 @@ int child(int argc, char* argv[])
                     throw std::runtime_error("short answer");
             });
             real.take(r >= 0, [&] { bench.search(); });
-            if (bench.window.page().size() != expected)
+            if (bench.transfer.handedOut != expected)
                 throw std::runtime_error("the page was not read whole");
         }
         std::printf("%s %s\n", plain.text().c_str(), real.text().c_str());
@@ -298,8 +316,8 @@ int child(int argc, char* argv[])
         for (int r = -1; r < reps; ++r) {
             plain.take(r >= 0, [&] { blockingGet(port, path + "search.asp"); });
             component.take(r >= 0, [&] {
-                transfer.Execute(url, u"GET"_s, std::nullopt, {});
-                while (transfer.StillExecuting())
+                transfer.start(url, u"GET"_s, std::nullopt, {});
+                while (transfer.isRunning())
                     events.waitAndDeliver();
             });
             QString page, once;

@@ -9,7 +9,7 @@
 #include <QWidget>
 
 #ifdef TUNEDROP_BENCH_REAL_WINDOW
-#include "frm_main.h"
+#include "main_window.h"
 #include "qt_event_delivery.h"
 #include "qt_message_boxes.h"
 #include "qt_settings_backing.h"
@@ -31,7 +31,7 @@ int main(int argc, char* argv[])
     QtTransferComponent transfer;
     QtEventDelivery events;
     QtMessageBoxes messageBoxes;
-    frmMain window(store, transfer, events, messageBoxes);
+    MainWindow window(store, transfer, events, messageBoxes);
 #else
     QWidget window;
     // With an argument the window holds one label, which shows what drawing any text costs on its own.

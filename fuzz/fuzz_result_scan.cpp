@@ -1,4 +1,4 @@
-// Treats the input as a result page, scans it the way the main window does, and aborts on a hit the rules forbid.
+// Treats the input as a result page, scans it with the search's own scan, and aborts on a hit the rules forbid.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,17 +12,14 @@
 
 #include "hit_row.h"
 #include "marker_split.h"
+#include "result_scan.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// The scan's reach, as the main window has it: every second row piece from 2 to 102.
-constexpr qsizetype firstRow = 2;
-constexpr qsizetype lastRow = 102;
-constexpr int mostHits = 51;
 // Past every piece the scan can reach, yet bounded so a page of markers stays fast.
-constexpr qsizetype checkedPieces = lastRow + 2;
+constexpr qsizetype checkedPieces = 2 * ResultScan::mostHits + 2;
 
 void require(bool holds, const char* broken, QStringView text)
 {
@@ -147,21 +144,25 @@ void checkHit(const HitRow& hit, QStringView row)
     require(cutHitRow(rebuilt).fields == fields, "a row rebuilt from its fields cuts differently", rebuilt);
 }
 
-void scan(QStringView page)
+void scan(const QString& page)
 {
+    ResultScan scan(page);
     MarkerSplit rows(page, u"<TR");
     int hits = 0;
-    for (qsizetype k = firstRow; k <= lastRow; k += 2) {
+    bool ended = false;
+    for (qsizetype k = 2; const std::optional<HitRow> hit = scan.nextRow(); k += 2) {
+        require(!ended, "a row handed out after one that did not fit", page);
+        // Each row handed out is the next even row piece, so the scan reads rows 2, 4, ... in order.
         const std::optional<QStringView> row = rows.piece(k);
-        if (!row)
-            break;
-        const HitRow hit = cutHitRow(*row);
-        checkHit(hit, *row);
-        if (!hit.isComplete())
-            break;
-        ++hits;
+        require(row.has_value(), "a row handed out that the page does not have", page);
+        require(cutHitRow(*row).fields == hit->fields, "a row handed out is not the page's next even row", *row);
+        checkHit(*hit, *row);
+        ended = !hit->isComplete();
+        hits += hit->isComplete() ? 1 : 0;
     }
-    require(hits <= mostHits, "more hits than the scan's rows", page);
+    require(hits <= ResultScan::mostHits, "more hits than the scan's rows", page);
+    if (!ended && hits < ResultScan::mostHits)
+        require(!rows.piece(2 * hits + 2), "the scan ended before a row the page has", page);
 }
 
 } // namespace

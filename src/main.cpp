@@ -2,7 +2,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 
-#include "frm_main.h"
+#include "main_window.h"
 #include "qt_event_delivery.h"
 #include "qt_message_boxes.h"
 #include "qt_settings_backing.h"
@@ -27,8 +27,8 @@ int main(int argc, char* argv[])
     QtEventDelivery events;
     QtMessageBoxes messageBoxes;
 
-    frmMain window(store, transfer, events, messageBoxes);
-    QObject::connect(&window, &frmMain::unexpectedFailure, &app, [] { QCoreApplication::exit(1); });
+    MainWindow window(store, transfer, events, messageBoxes);
+    QObject::connect(&window, &MainWindow::unexpectedFailure, &app, [] { QCoreApplication::exit(1); });
     window.show();
     return QApplication::exec();
 }

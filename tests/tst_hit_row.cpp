@@ -24,6 +24,8 @@ private Q_SLOTS:
         QTest::newRow("empty value before <BR>") << row({id, v2, cell(u""_s), v4}) << u"7\tv2\t\tv4\r\n"_s;
         QTest::newRow("value without <BR>") << row({id, u"<TD>COLOR=#000000>a"_s, v3, v4}) << u"7\ta\r\n\tv3\tv4\r\n"_s;
         QTest::newRow("ID runs to a second ID=") << row({u"<TD>ID=5ID=6\">"_s, v2, v3, v4}) << u"5\tv2\tv3\tv4\r\n"_s;
+        QTest::newRow("ID runs to a quote with >, not to any quote")
+            << row({u"<TD>ID=7\"8\">"_s, v2, v3, v4}) << u"7\"8\tv2\tv3\tv4\r\n"_s;
         QTest::newRow("lower-case id= is no ID") << row({u"<TD>id=7\">"_s, v2, v3, v4}) << u""_s;
         QTest::newRow("quoted colour is no marker") << row({id, u"<TD COLOR=\"#000000\">x<BR>"_s, v3, v4}) << u"7\t"_s;
         QTest::newRow("cell three without a value") << row({id, v2, u"<TD>plain"_s, v4}) << u"7\tv2\t"_s;

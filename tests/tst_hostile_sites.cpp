@@ -6,7 +6,8 @@
 #include <httplib.h>
 
 #include "loopback_site.h"
-#include "window_harness.h"
+#include "qt_transfer_component.h"
+#include "run_harness.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,17 +19,19 @@ private Q_SLOTS:
     void readsWhatArrives_data()
     {
         QTest::addColumn<QByteArray>("how");
-        // What the site sends, as Latin-1 bytes, and so the page the client must read.
+        // What the site sends, as Latin-1 bytes.
         QTest::addColumn<QString>("page");
         QTest::addColumn<QStringList>("prompts");
-        QTest::newRow("endless body") << "endless"_ba << QString() << QStringList();
-        QTest::newRow("connection cut mid-body") << "cut"_ba << u"<HTML>half"_s << QStringList();
-        QTest::newRow("redirect loop") << "loop"_ba << QString() << QStringList();
-        QTest::newRow("invalid UTF-8 and NUL bytes") << "whole"_ba << u"a\0b\u00FF"_s << QStringList();
+        QTest::addColumn<QString>("report");
+        QTest::newRow("endless body") << "endless"_ba << QString() << QStringList()
+                                      << u"Hostile: the answer was too long (over 1 MiB)"_s;
+        // Qt names the failure of these two differently from run to run, so only the start of the report is fixed.
+        QTest::newRow("connection cut mid-body") << "cut"_ba << u"<HTML>half"_s << QStringList() << u"Hostile: "_s;
+        QTest::newRow("redirect loop") << "loop"_ba << QString() << QStringList() << u"Hostile: "_s;
         QTest::newRow("control characters and markup in a hit")
             << "whole"_ba
             << u"<TR><TR><TD>ID=\x01\"><TD>000000><script>\x1b[2J<BR><TD>000000>&lt;<BR><TD>000000>\x7f<BR>"_s
-            << QStringList{u"\x01\t<script>\x1b[2J\t&lt;\t\x7f"_s};
+            << QStringList{u"\x01\t<script>\x1b[2J\t&lt;\t\x7f"_s} << u"Hostile: 1 hit"_s;
     }
 
     void readsWhatArrives()
@@ -36,9 +39,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, how);
         QFETCH(QString, page);
         QFETCH(QStringList, prompts);
-        MainWindowHarness harness(std::chrono::seconds(60), qsizetype(1) << 20);
-        LoopbackSite hostile;
+        QFETCH(QString, report);
+        LoopbackSite hostile, next;
+        next.answerWith("<TR><TR>");
+        QtTransferComponent transfer(std::chrono::seconds(60), qsizetype(1) << 20);
+        RunHarness harness(transfer);
         harness.settings.setSite(1, u"Hostile"_s, hostile.address());
+        harness.settings.setSite(2, u"Next"_s, next.address());
         hostile.setHandler([how, body = page.toLatin1().toStdString()](const auto&, auto& response) {
             if (how == "endless") // Capped far past the limit so that a client that never stops cannot hang the test.
                 return response.set_chunked_content_provider(
@@ -52,16 +59,17 @@ private Q_SLOTS:
             how == "loop" ? response.set_redirect("/mp3/search.asp", 307) : response.set_content(body, "text/html");
         });
 
-        harness.search(u"x"_s);
+        const QList<SiteReport> reports = harness.search(u"x"_s);
 
         // Only the endless body is a reported failure, which ends the run at the site; the rest are pages.
-        QCOMPARE(harness.window.site(), qint16(how == "endless" ? 1 : 2));
-        QCOMPARE(harness.window.page(), page);
-        QCOMPARE(harness.boxes.promptTexts(), prompts);
-        QVERIFY(prompts.isEmpty() || harness.pane().endsWith(prompts.join(u"\r\n"_s) + u"\r\n"_s));
-        hostile.answerWith("small");
-        harness.search(u"x"_s);
-        QCOMPARE(harness.window.page(), u"small"_s);
+        QCOMPARE(reports.size(), how == "endless" ? 1 : 2);
+        QVERIFY2(reports.first().summary().startsWith(report), qPrintable(reports.first().summary()));
+        QVERIFY(how == "endless" || reports.last().summary() == u"Next: 0 hits"_s);
+        QCOMPARE(harness.listener.shown, prompts);
+        QCOMPARE(harness.listener.early, QStringList());
+        // The run is not left stuck: the next search reads the next answer.
+        hostile.answerWith("<TR><TR>");
+        QCOMPARE(harness.summaries(u"x"_s), QStringList({u"Hostile: 0 hits"_s, u"Next: 0 hits"_s}));
     }
 
     void survivesABrokenSettingsFile_data()

@@ -1,83 +1,71 @@
-#include <array>
-#include <mutex>
-
 #include <QTest>
 
 #include <httplib.h>
 
 #include "loopback_site.h"
-#include "window_harness.h"
+#include "page_fetcher.h"
+#include "qt_event_delivery.h"
+#include "qt_transfer_component.h"
+#include "site_request.h"
+#include "temporary_settings.h"
 
 using namespace Qt::StringLiterals;
+using Kind = TransferError::Kind;
+
+namespace {
+
+constexpr qsizetype bodyLimit = 128 * 1024;
+
+// The real transfer against loopback sites, with a short time-out and a small size cap.
+struct Fetching
+{
+    std::optional<FetchResult> fetch(int site, const SiteRequest& request = searchRequest(u"x"_s))
+    {
+        return PageFetcher(settings.store, transfer, events).fetch(site, request);
+    }
+
+    TemporarySettings settings;
+    QtEventDelivery events;
+    QtTransferComponent transfer{std::chrono::milliseconds(500), bodyLimit};
+};
+
+} // namespace
 
 class TestPageFetch : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { m_harness = std::make_unique<MainWindowHarness>(std::chrono::milliseconds(500)); }
-
-    void asksConfiguredSitesInOrder_data()
-    {
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<bool>("hostless");
-        QTest::addColumn<QByteArray>("asked");
-        QTest::newRow("site 1 without a name") << QStringList{QString()} << false << "1"_ba;
-        QTest::newRow("a gap ends the count") << u"A B  D E"_s.split(u' ') << false << "12"_ba;
-        QTest::newRow("all five") << u"A B C D E"_s.split(u' ') << false << "12345"_ba;
-        // An empty address leaves no host in the URL, so the request cannot start.
-        QTest::newRow("site 1 without a host ends the run") << QStringList{u"A"_s, u"B"_s} << true << QByteArray();
-    }
-
-    void asksConfiguredSitesInOrder()
-    {
-        QFETCH(QStringList, names);
-        QFETCH(bool, hostless);
-        QFETCH(QByteArray, asked);
-        std::mutex mutex;
-        QByteArray seen;
-        std::array<LoopbackSite, 5> sites;
-        for (int n = 1; n <= 5; ++n) {
-            // A site asked with any other body shows up as '?'.
-            sites[n - 1].setHandler([&, n](const httplib::Request& request, httplib::Response&) {
-                std::lock_guard lock(mutex);
-                seen += request.body == "album=one+two&Sort=ID" ? char('0' + n) : '?';
-            });
-            m_harness->settings.setSite(n, names.value(n - 1), n == 1 && hostless ? QString() : sites[n - 1].address());
-        }
-
-        m_harness->search(u"one two three"_s);
-
-        QCOMPARE(seen, asked);
-        QCOMPARE(m_harness->window.site(), qint16(asked.size() + 1));
-        QCOMPARE(m_harness->pane(), hostless ? u"Searching......"_s : u"ID\tTrack\tArtist\tAlbum\r\n"_s);
-    }
-
-    // Failed requests are read as pages too: the run goes past the site instead of stopping at it.
     void readsWhateverComesBackAsText_data()
     {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("contentType");
         QTest::addColumn<QByteArrayList>("parts");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("chunks");
-        auto row = [](auto name, int status, QByteArray type, QByteArrayList parts, QString text, QString chunks) {
-            QTest::newRow(name) << status << "text/html" + type << parts << text << chunks;
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<std::optional<Kind>>("error");
+        const std::optional<Kind> none;
+        const auto row = [](const char* name, int status, const QByteArray& type, const QByteArrayList& parts,
+                            const QString& page, std::optional<Kind> error) {
+            QTest::newRow(name) << status << "text/html" + type << parts << page << error;
         };
-        row("empty body", 200, {}, {}, {}, u"0"_s);
-        row("one full chunk", 200, {}, {QByteArray(1024, 'a')}, QString(1024, u'a'), u"1024 0"_s);
-        row("three chunks", 200, {}, {QByteArray(3000, 'b')}, QString(3000, u'b'), u"1024 1024 952 0"_s);
-        // A character outside the BMP is not cut in half at a chunk boundary.
-        row("surrogate pair at a chunk boundary", 200, {}, {QByteArray(1023, 'c') + "\xF0\x9F\x8E\xB5"},
-            QString(1023, u'c') + u"\U0001F3B5"_s, u"1023 2 0"_s);
-        row("latin-1 named", 200, "; charset=ISO-8859-1", {"Bj\xF6rk"}, u"Björk"_s, u"5 0"_s);
-        row("quoted charset", 200, "; charset=\"windows-1252\"", {"\x93q\x94"}, u"\u201Cq\u201D"_s, u"3 0"_s);
-        row("invalid utf-8 without a charset", 200, {}, {"\x80 caf\xE9"}, u"€ café"_s, u"6 0"_s);
-        row("utf-8 split across packets", 200, {}, {"M\xC3", "\xB6tley \xE2\x82", "\xAC"}, u"Mötley €"_s, u"8 0"_s);
-        row("server error with a body", 500, {}, {"<H1>Internal error</H1>"}, u"<H1>Internal error</H1>"_s, u"23 0"_s);
-        row("not found without a body", 404, {}, {}, {}, u"0"_s);
-        row("connection refused", 0, {}, {}, {}, u"0"_s);
-        row("silent until the time-out", -1, {}, {}, {}, u"0"_s);
+        row("empty body", 200, {}, {}, {}, none);
+        row("several pieces", 200, {}, {QByteArray(3000, 'b')}, QString(3000, u'b'), none);
+        row("latin-1 named", 200, "; charset=ISO-8859-1", {"Bj\xF6rk"}, u"Björk"_s, none);
+        row("charset named in capitals", 200, "; Charset=ISO-8859-1", {"Bj\xF6rk"}, u"Björk"_s, none);
+        row("quoted charset", 200, "; charset=\"windows-1252\"", {"\x93q\x94"}, u"\u201Cq\u201D"_s, none);
+        row("a charset other than the fallback", 200, "; charset=ISO-8859-15", {"\xA4"}, u"€"_s, none);
+        row("invalid utf-8 without a charset", 200, {}, {"\x80 caf\xE9"}, u"€ café"_s, none);
+        row("invalid byte after 64 KiB", 200, {}, {QByteArray(70000, 'a') + "\xE9"}, QString(70000, u'a') + u"é"_s,
+            none);
+        row("NUL bytes kept", 200, {}, {QByteArray("a\0b\xFF", 4)}, u"a\0b\u00FF"_s, none);
+        row("ends inside a utf-8 sequence", 200, {}, {"caf\xE9"}, u"café"_s, none);
+        row("utf-8 split across packets", 200, {}, {"M\xC3", "\xB6tley \xE2\x82", "\xAC"}, u"Mötley €"_s, none);
+        row("server error with a body", 500, {}, {"<H1>Oops</H1>"}, u"<H1>Oops</H1>"_s, Kind::HttpStatus);
+        row("not found without a body", 404, {}, {}, {}, Kind::HttpStatus);
+        row("exactly the size cap", 200, {}, {QByteArray(bodyLimit, 'z')}, QString(bodyLimit, u'z'), none);
+        row("one byte over the size cap", 200, {}, {QByteArray(bodyLimit + 1, 'z')}, {}, Kind::TooLarge);
+        row("connection refused", 0, {}, {}, {}, Kind::CouldNotConnect);
+        row("silent until the time-out", -1, {}, {}, {}, Kind::TimedOut);
     }
 
     void readsWhateverComesBackAsText()
@@ -85,8 +73,8 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QByteArray, contentType);
         QFETCH(QByteArrayList, parts);
-        QFETCH(QString, text);
-        QFETCH(QString, chunks);
+        QFETCH(QString, page);
+        QFETCH(std::optional<Kind>, error);
         LoopbackSite site;
         site.setHandler([&](const httplib::Request&, httplib::Response& response) {
             response.status = status;
@@ -98,56 +86,74 @@ private Q_SLOTS:
             });
         });
         site.hold(status < 0);
+        Fetching fetching;
         // A site that has already ended leaves its port closed.
-        m_harness->settings.setSite(1, u"One"_s, status == 0 ? LoopbackSite().address() : site.address());
+        fetching.settings.setSite(1, u"One"_s, status == 0 ? LoopbackSite().address() : site.address());
 
-        m_harness->search(u"x"_s);
+        const std::optional<FetchResult> result = fetching.fetch(1);
 
-        QCOMPARE(m_harness->window.page(), text);
-        QCOMPARE(m_harness->transfer.calls.filter(u"GetChunk"_s).join(u' ').remove(u"GetChunk 1024 -> "_s), chunks);
-        QCOMPARE(m_harness->window.site(), qint16(2));
-        // The next fetch keeps nothing of this one.
+        QVERIFY(result);
+        QCOMPARE(result->page, page);
+        QCOMPARE(result->error ? std::optional(result->error->kind) : std::nullopt, error);
         site.release();
-        site.answerWith("");
-        m_harness->search(u"x"_s);
-        QCOMPARE(m_harness->window.page(), QString());
     }
 
-    void postsTheSearchAndOffersTheAccountOnlyToTheSiteThatAsks()
+    // Site 1 (ann) and site 2 (bob) are reached through `via`; only the site that asks gets the account, each its own.
+    void offersEachSiteItsOwnAccountOnlyWhenItAsks_data()
     {
+        QTest::addColumn<QString>("via");
+        QTest::addColumn<std::vector<std::string>>("authorizations");
+        const auto basic = [](const char* account) { return "Basic " + QByteArray(account).toBase64().toStdString(); };
+        QTest::newRow("the asking site itself")
+            << u"direct"_s << std::vector<std::string>{"", basic("ann:s3cr:et@"), "", basic("bob:pw")};
+        QTest::newRow("a redirect to another host") << u"localhost"_s << std::vector<std::string>{"", ""};
+        QTest::newRow("a redirect to another port") << u"127.0.0.1"_s << std::vector<std::string>{"", ""};
+    }
+
+    void offersEachSiteItsOwnAccountOnlyWhenItAsks()
+    {
+        QFETCH(QString, via);
+        QFETCH(std::vector<std::string>, authorizations);
         LoopbackSite asking, redirecting;
         asking.setHandler([](const httplib::Request& request, httplib::Response& response) {
             response.status = request.has_header("Authorization") ? 200 : 401;
             response.set_header("WWW-Authenticate", "Basic realm=\"members\"");
         });
-        redirecting.setHandler([&](const httplib::Request&, httplib::Response& response) {
-            response.set_redirect("http://localhost:" + std::to_string(asking.port()) + "/mp3/search.asp", 307);
+        redirecting.setHandler([&](const httplib::Request& request, httplib::Response& response) {
+            response.set_redirect("http://" + via.toStdString() + ':' + std::to_string(asking.port()) + request.target,
+                                  307);
         });
-        // Site 1 asks for the account itself; site 2 leads to another host that asks.
-        m_harness->settings.setSite(1, u"Asking"_s, asking.address(), u"/mp3/"_s, u"ann"_s, u"s3cr:et@"_s);
-        m_harness->settings.setSite(2, u"Redirecting"_s, redirecting.address(), u"/mp3/"_s, u"ann"_s, u"s3cr:et@"_s);
+        Fetching fetching;
+        const QString address = via == u"direct"_s ? asking.address() : redirecting.address();
+        fetching.settings.setSite(1, u"Ann"_s, address, u"/mp3/"_s, u"ann"_s, u"s3cr:et@"_s);
+        fetching.settings.setSite(2, u"Bob"_s, address, u"/mp3/"_s, u"bob"_s, u"pw"_s);
 
-        m_harness->search(u"one two three"_s);
+        QVERIFY(fetching.fetch(1));
+        QVERIFY(fetching.fetch(2));
 
-        QCOMPARE(
-            m_harness->transfer.calls.mid(0, 3).join(u'|'),
-            u"UserName ann|Password s3cr:et@|Execute POST http://%1/mp3/search.asp album=one+two&Sort=ID [Referer: "
-            "Quillfen's MP3 Client\r\nContent-Type: application/x-www-form-urlencoded]"_s.arg(asking.address()));
-        const auto r = asking.requests().at(0);
-        QCOMPARE(r.method + ' ' + r.target + ' ' + r.body + '|' + r.contentType + '|' + r.referer,
-                 "POST /mp3/search.asp album=one+two&Sort=ID|application/x-www-form-urlencoded|Quillfen's MP3 Client");
-        // The account goes only in answer to the asking site, and never to a host reached by a redirect.
-        std::string sent;
-        for (const auto& request : asking.requests())
-            sent += request.authorization + ';';
-        QCOMPARE(sent, ";Basic " + QByteArray("ann:s3cr:et@").toBase64().toStdString() + ";;");
-        // Closes the manager's spare connection now, or the site's end would wait out its idle time.
-        m_harness.reset();
+        std::vector<std::string> sent;
+        for (const LoopbackSite::Recorded& request : asking.requests())
+            sent.push_back(request.authorization);
+        QCOMPARE(sent, authorizations);
+        const LoopbackSite::Recorded first = asking.requests().at(0);
+        QCOMPARE(first.method + ' ' + first.target + ' ' + first.body, "POST /mp3/search.asp album=x&Sort=ID");
+        QCOMPARE(first.contentType, "application/x-www-form-urlencoded");
+        QCOMPARE(first.referer, "Quillfen's MP3 Client");
     }
 
-private:
-    std::unique_ptr<MainWindowHarness> m_harness;
+    void sendsTheDetailsRequestWithoutABody()
+    {
+        LoopbackSite site;
+        Fetching fetching;
+        fetching.settings.setSite(1, u"One"_s, site.address());
+        QVERIFY(fetching.fetch(1, detailsRequest(u"57"_s)));
+        const LoopbackSite::Recorded request = site.requests().at(0);
+        QCOMPARE(request.method + ' ' + request.target, "GET /mp3/mp3info.asp?ID=57");
+        QVERIFY(!request.hasBody);
+        QCOMPARE(request.referer, "Quillfen's MP3 Client");
+        QCOMPARE(request.contentType, "");
+    }
 };
 
-QTEST_MAIN(TestPageFetch)
+QTEST_GUILESS_MAIN(TestPageFetch)
 #include "tst_page_fetch.moc"

@@ -35,9 +35,9 @@ private Q_SLOTS:
         QTimer::singleShot(0, &harness.window, [&] { end(harness); });
 
         QCOMPARE(QCoreApplication::exec(), 0);
-        // Site 1 was asked and the next site never was.
-        QCOMPARE(harness.transfer.calls.filter(QStringLiteral("Execute")).size(), 1);
-        QVERIFY(!harness.transfer.StillExecuting());
+        // The next site was never asked; both records lead to the same site.
+        QVERIFY(silent.requestCount() <= 1);
+        QVERIFY(!harness.realTransfer.isRunning());
         QVERIFY(harness.boxes.shown.isEmpty());
     }
 };

@@ -17,6 +17,7 @@ private Q_SLOTS:
         QTest::newRow("skips the third of four") << u"Miles Davis Kind Blue"_s << std::optional(u"Miles+Davis+Blue"_s);
         QTest::newRow("third word is dropped") << u"one two three"_s << std::optional(u"one+two"_s);
         QTest::newRow("double space yields an empty second word") << u"alpha  beta"_s << std::optional(u"alpha+"_s);
+        QTest::newRow("leading space yields an empty first word") << u" a b"_s << std::optional(u"+a"_s);
         QTest::newRow("only a space separates words") << u"a\tb c"_s << std::optional(u"a%09b+c"_s);
         QTest::newRow("word 19 is the last one sent")
             << u"w0 w1 w2 w3 w4 w5 w6 w7 w8 w9 w10 w11 w12 w13 w14 w15 w16 w17 w18 w19 w20 w21"_s

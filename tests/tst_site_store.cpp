@@ -3,7 +3,7 @@
 #include <QSettings>
 #include <QTest>
 
-#include "window_harness.h"
+#include "temporary_settings.h"
 
 using namespace Qt::StringLiterals;
 

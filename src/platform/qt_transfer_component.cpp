@@ -1,9 +1,9 @@
 #include "qt_transfer_component.h"
 
-#include <string>
 #include <vector>
 
 #include <QAuthenticator>
+#include <QMetaEnum>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringDecoder>
@@ -44,6 +44,8 @@ QStringDecoder bodyDecoder(const QByteArray& body, const QByteArray& contentType
     std::vector<QChar> scratch(utf8.requiredSpace(decodeBlock) + 4);
     for (qsizetype at = 0; at < body.size() && !utf8.hasError(); at += decodeBlock)
         utf8.appendToBuffer(scratch.data(), QByteArrayView(body).sliced(at, std::min(decodeBlock, body.size() - at)));
+    // A sequence left unfinished at the end counts as an error only once something follows it.
+    utf8.appendToBuffer(scratch.data(), QByteArrayView("\n"));
     if (!utf8.hasError())
         return QStringDecoder(QStringDecoder::Utf8);
     QStringDecoder windows1252("windows-1252");
@@ -65,6 +67,43 @@ void addHeaderBlock(QNetworkRequest& request, const QString& block)
         if (value.startsWith(u' '))
             value.remove(0, 1);
         request.setRawHeader(line.left(colon).trimmed().toLatin1(), value.toUtf8());
+    }
+}
+
+// How an ended reply went wrong, in words that hold no address: Qt's own error strings quote the URL.
+std::optional<TransferError> errorOf(const QNetworkReply* reply, bool accountOffered)
+{
+    using Kind = TransferError::Kind;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status == 401 || status == 407)
+        return TransferError{accountOffered ? Kind::AccountRefused : Kind::HttpStatus, QString::number(status)};
+    if (status >= 400)
+        return TransferError{Kind::HttpStatus, QString::number(status)};
+    switch (reply->error()) {
+    case QNetworkReply::NoError:
+        return std::nullopt;
+    case QNetworkReply::ConnectionRefusedError:
+        return TransferError{Kind::CouldNotConnect, u"connection refused"_s};
+    case QNetworkReply::HostNotFoundError:
+        return TransferError{Kind::CouldNotConnect, u"host not found"_s};
+    case QNetworkReply::RemoteHostClosedError:
+        return TransferError{Kind::CouldNotConnect, u"connection closed"_s};
+    // The component's own abort() disconnects first, so a cancelled reply that still reports was timed out.
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return TransferError{Kind::TimedOut, {}};
+    case QNetworkReply::TooManyRedirectsError:
+        return TransferError{Kind::RedirectRefused, u"too many redirects"_s};
+    case QNetworkReply::InsecureRedirectError:
+        return TransferError{Kind::RedirectRefused, u"to a less safe address"_s};
+    case QNetworkReply::SslHandshakeFailedError:
+        return TransferError{Kind::Certificate, {}};
+    case QNetworkReply::AuthenticationRequiredError:
+        return TransferError{Kind::AccountRefused, {}};
+    default:
+        return TransferError{
+            Kind::Other,
+            QString::fromLatin1(QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(reply->error()))};
     }
 }
 
@@ -98,20 +137,24 @@ void QtTransferComponent::setPassword(const QString& password)
     m_password = password;
 }
 
-void QtTransferComponent::Execute(const QString& url, const QString& operation, const std::optional<QString>& inputData,
-                                  const QString& requestHeaders)
+bool QtTransferComponent::start(const QString& url, const QString& method, const std::optional<QString>& body,
+                                const QString& headerBlock)
 {
-    if (StillExecuting())
-        throw TransferFailure("a request is still under way");
+    if (isRunning()) {
+        m_error = TransferError{TransferError::Kind::CannotStart, u"another request is still under way"_s};
+        return false;
+    }
     const QUrl target(url);
-    if (!target.isValid() || target.scheme() != u"http"_s || target.host().isEmpty())
-        throw TransferFailure("not a valid http address: " + url.toStdString());
+    if (!target.isValid() || target.scheme() != u"http"_s || target.host().isEmpty()) {
+        m_error = TransferError{TransferError::Kind::CannotStart, u"not a valid http address"_s};
+        return false;
+    }
 
     QNetworkRequest request(target);
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    addHeaderBlock(request, requestHeaders);
+    addHeaderBlock(request, headerBlock);
 
     // The account changes with the site record and is given only when a site asks: forget every connection and
     // every account that an earlier request left in the manager.
@@ -121,29 +164,31 @@ void QtTransferComponent::Execute(const QString& url, const QString& operation, 
     m_text.clear();
     m_handedOut = 0;
     m_accountOffered = false;
-    m_overLimit = false;
+    m_error.reset();
     m_requestUrl = target;
-    const QByteArray verb = operation.toLatin1();
-    if (inputData)
-        m_reply = m_manager.sendCustomRequest(request, verb, inputData->toUtf8());
+    const QByteArray verb = method.toLatin1();
+    if (body)
+        m_reply = m_manager.sendCustomRequest(request, verb, body->toUtf8());
     else
         m_reply = m_manager.sendCustomRequest(request, verb);
     connect(m_reply, &QNetworkReply::readyRead, this, &QtTransferComponent::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &QtTransferComponent::onFinished);
+    return true;
 }
 
-bool QtTransferComponent::StillExecuting() const
+bool QtTransferComponent::isRunning() const
 {
     return !m_reply.isNull();
 }
 
-QString QtTransferComponent::GetChunk(int size)
+std::optional<TransferError> QtTransferComponent::error() const
 {
-    if (m_overLimit) {
-        m_overLimit = false;
-        throw TransferFailure("the answer was longer than " + std::to_string(m_bodyLimit >> 20) + " MiB");
-    }
-    if (StillExecuting() || size <= 0)
+    return m_error;
+}
+
+QString QtTransferComponent::readChunk(int size)
+{
+    if (isRunning() || size <= 0)
         return {};
     // The body is decoded just ahead of what is handed out, so the page is never held here whole as text.
     while (m_text.size() - m_handedOut <= size && m_decodedBytes < m_body.size()) {
@@ -203,7 +248,7 @@ bool QtTransferComponent::takeAvailable(QNetworkReply* reply)
         return true;
     // An endless or oversized answer: stop reading it instead of growing without bound.
     abort();
-    m_overLimit = true;
+    m_error = TransferError{TransferError::Kind::TooLarge, u"over %1 MiB"_s.arg(m_bodyLimit >> 20)};
     return false;
 }
 
@@ -214,6 +259,7 @@ void QtTransferComponent::onFinished()
         return;
     if (!takeAvailable(reply))
         return;
+    m_error = errorOf(reply, m_accountOffered);
     m_decoder = bodyDecoder(m_body, reply->rawHeader("Content-Type"));
     m_decodedBytes = 0;
     m_text.clear();

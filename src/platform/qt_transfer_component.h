@@ -25,17 +25,18 @@ public:
     static constexpr qsizetype defaultBodyLimit = qsizetype(64) << 20;
 
     // A request during which no byte arrives for `inactivityTimeout` ends as failed, without a report. A body
-    // longer than `bodyLimit` bytes is cut off there and reported as a failure when it is read.
+    // longer than `bodyLimit` bytes is cut off there and reads as "", with the error TooLarge.
     explicit QtTransferComponent(std::chrono::milliseconds inactivityTimeout = std::chrono::seconds(60),
                                  qsizetype bodyLimit = defaultBodyLimit, QObject* parent = nullptr);
     ~QtTransferComponent() override;
 
     void setUserName(const QString& userName) override;
     void setPassword(const QString& password) override;
-    void Execute(const QString& url, const QString& operation, const std::optional<QString>& inputData,
-                 const QString& requestHeaders) override;
-    bool StillExecuting() const override;
-    QString GetChunk(int size) override;
+    bool start(const QString& url, const QString& method, const std::optional<QString>& body,
+               const QString& headerBlock) override;
+    bool isRunning() const override;
+    QString readChunk(int size) override;
+    std::optional<TransferError> error() const override;
     void abort() override;
 
 private:
@@ -48,7 +49,7 @@ private:
     QNetworkAccessManager m_manager;
     std::chrono::milliseconds m_timeout;
     qsizetype m_bodyLimit;
-    bool m_overLimit = false;
+    std::optional<TransferError> m_error;
     QString m_userName;
     QString m_password;
     QPointer<QNetworkReply> m_reply;

@@ -1,18 +1,13 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 
 #include <QString>
 
-// A failure that the transfer component reports to its caller.
-class TransferFailure : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
+#include "transfer_error.h"
 
-// One HTTP client used for one request at a time: start it, poll it, then read its body as text in chunks.
+// One HTTP client used for one request at a time: start it, wait while it runs, then read its body as text in
+// pieces.
 class TransferComponent
 {
 public:
@@ -23,14 +18,16 @@ public:
     virtual void setPassword(const QString& password) = 0;
 
     // Starts a request and may return before the answer has arrived. The header block holds header lines
-    // separated by CR LF. Throws TransferFailure when the request cannot be started at all or another one is
-    // still under way.
-    virtual void Execute(const QString& url, const QString& operation, const std::optional<QString>& inputData,
-                         const QString& requestHeaders) = 0;
+    // separated by CR LF. Returns false, with error() saying why, when the request cannot be started at all.
+    virtual bool start(const QString& url, const QString& method, const std::optional<QString>& body,
+                       const QString& headerBlock) = 0;
     // True while the request started last is under way; false once it has ended in any way.
-    virtual bool StillExecuting() const = 0;
+    virtual bool isRunning() const = 0;
     // The next piece of at most `size` characters of the answer's body, each piece once, then "".
-    virtual QString GetChunk(int size) = 0;
+    virtual QString readChunk(int size) = 0;
+    // Why the request started last went wrong, once it has ended; nothing after a whole answer with a good status.
+    // An answer over the size limit reports so once its body has been read.
+    virtual std::optional<TransferError> error() const = 0;
     // Ends the request under way, if any; its body reads as "".
     virtual void abort() = 0;
 };

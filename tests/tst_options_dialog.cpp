@@ -11,8 +11,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "frm_options.h"
-#include "window_harness.h"
+#include "options_dialog.h"
+#include "fake_message_boxes.h"
+#include "temporary_settings.h"
 
 using namespace Qt::StringLiterals;
 
@@ -87,10 +88,10 @@ struct Harness
 
     TemporarySettings settings;
     FakeMessageBoxes boxes;
-    frmOptions dialog{settings.store, boxes};
+    OptionsDialog dialog{settings.store, boxes};
 };
 
-class TestFrmOptions : public QObject
+class TestOptionsDialog : public QObject
 {
     Q_OBJECT
 
@@ -143,6 +144,6 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFrmOptions)
+QTEST_MAIN(TestOptionsDialog)
 
-#include "tst_frm_options.moc"
+#include "tst_options_dialog.moc"

@@ -1,4 +1,4 @@
-#include "frm_options.h"
+#include "options_dialog.h"
 
 #include <exception>
 
@@ -56,7 +56,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, Q
 
 } // namespace
 
-frmOptions::frmOptions(SiteStore& store, MessageBoxes& messageBoxes, QWidget* parent)
+OptionsDialog::OptionsDialog(SiteStore& store, MessageBoxes& messageBoxes, QWidget* parent)
     : QDialog(parent, Qt::Window), m_store(store), m_messageBoxes(messageBoxes)
 {
     setObjectName(u"frmOptions"_s);
@@ -64,48 +64,48 @@ frmOptions::frmOptions(SiteStore& store, MessageBoxes& messageBoxes, QWidget* pa
     setFont(windowFont());
     resize(fromTwips(7410, 4725));
 
-    lblSiteName = heading(this, "lblSiteName", u"Site Name"_s, fromTwips(120, 120, 855, 255));
-    lblAddr = heading(this, "lblAddr", u"Site Address"_s, fromTwips(1440, 120, 975, 255));
-    lblPath = heading(this, "lblPath", u"Path to MP3 Server"_s, fromTwips(3240, 120, 1455, 255));
-    lblUserName = heading(this, "lblUserName", u"UserName"_s, fromTwips(4800, 120, 855, 255));
-    lblPassword = heading(this, "lblPassword", u"Password"_s, fromTwips(6000, 120, 735, 255));
-    txtName = column(this, u"txtName"_s, u"Site Name"_s, 120, 1215);
-    txtAddr = column(this, u"txtAddr"_s, u"Site Address"_s, 1440, 1695);
-    txtPath = column(this, u"txtPath"_s, u"Path to MP3 Server"_s, 3240, 1455);
-    txtUser = column(this, u"txtUser"_s, u"UserName"_s, 4800, 1095);
-    txtPass = column(this, u"txtPass"_s, u"Password"_s, 6000, 1215);
-    for (QLineEdit* box : txtPass) {
+    heading(this, "lblSiteName", u"Site Name"_s, fromTwips(120, 120, 855, 255));
+    heading(this, "lblAddr", u"Site Address"_s, fromTwips(1440, 120, 975, 255));
+    heading(this, "lblPath", u"Path to MP3 Server"_s, fromTwips(3240, 120, 1455, 255));
+    heading(this, "lblUserName", u"UserName"_s, fromTwips(4800, 120, 855, 255));
+    heading(this, "lblPassword", u"Password"_s, fromTwips(6000, 120, 735, 255));
+    m_names = column(this, u"txtName"_s, u"Site Name"_s, 120, 1215);
+    m_addresses = column(this, u"txtAddr"_s, u"Site Address"_s, 1440, 1695);
+    m_paths = column(this, u"txtPath"_s, u"Path to MP3 Server"_s, 3240, 1455);
+    m_users = column(this, u"txtUser"_s, u"UserName"_s, 4800, 1095);
+    m_passwords = column(this, u"txtPass"_s, u"Password"_s, 6000, 1215);
+    for (QLineEdit* box : m_passwords) {
         box->setEchoMode(QLineEdit::Password);
         box->setAttribute(Qt::WA_InputMethodEnabled, false);
         // One "*" per character, whatever the style would draw.
         box->setStyleSheet(u"lineedit-password-character: 42"_s);
     }
-    cmdOK = button(this, "cmdOK", u"OK"_s, fromTwips(4560, 4200, 1335, 375));
-    cmdCancel = button(this, "cmdCancel", u"Cancel"_s, fromTwips(6000, 4200, 1335, 375));
+    m_okButton = button(this, "cmdOK", u"OK"_s, fromTwips(4560, 4200, 1335, 375));
+    m_cancelButton = button(this, "cmdCancel", u"Cancel"_s, fromTwips(6000, 4200, 1335, 375));
 
     QList<QWidget*> order;
-    for (const auto& boxes : {txtName, txtAddr, txtPath})
+    for (const auto& boxes : {m_names, m_addresses, m_paths})
         order.append(QList<QWidget*>(boxes.begin(), boxes.end()));
-    order << cmdOK << cmdCancel;
-    for (const auto& boxes : {txtUser, txtPass})
+    order << m_okButton << m_cancelButton;
+    for (const auto& boxes : {m_users, m_passwords})
         order.append(QList<QWidget*>(boxes.begin(), boxes.end()));
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+    connect(m_okButton, &QPushButton::clicked, this, &OptionsDialog::storeSites);
+    connect(m_cancelButton, &QPushButton::clicked, this, &OptionsDialog::onCancelClicked);
 }
 
-frmOptions::~frmOptions() = default;
+OptionsDialog::~OptionsDialog() = default;
 
-void frmOptions::showModal()
+void OptionsDialog::showModal()
 {
-    Form_Load();
-    txtName[0]->setFocus();
+    loadSites();
+    m_names[0]->setFocus();
     exec();
 }
 
-void frmOptions::keyPressEvent(QKeyEvent* event)
+void OptionsDialog::keyPressEvent(QKeyEvent* event)
 {
     // A dialog would close on Escape; this one closes only through Cancel or its close box.
     if (event->key() == Qt::Key_Escape) {
@@ -115,9 +115,9 @@ void frmOptions::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void frmOptions::Form_Load()
+void OptionsDialog::loadSites()
 {
-    for (const auto& boxes : {txtName, txtAddr, txtPath, txtUser, txtPass})
+    for (const auto& boxes : {m_names, m_addresses, m_paths, m_users, m_passwords})
         for (QLineEdit* box : boxes)
             box->clear();
     using Key = SiteStore::Key;
@@ -125,43 +125,43 @@ void frmOptions::Form_Load()
     try {
         const QString firstName = m_store.read(1, Key::Name);
         if (firstName.isEmpty()) {
-            txtName[0]->setText(defaultName);
-            txtAddr[0]->setText(defaultAddress);
-            txtPath[0]->setText(defaultPath);
+            m_names[0]->setText(defaultName);
+            m_addresses[0]->setText(defaultAddress);
+            m_paths[0]->setText(defaultPath);
         } else {
-            txtName[0]->setText(firstName);
-            txtAddr[0]->setText(m_store.read(1, Key::Addr));
-            txtPath[0]->setText(m_store.read(1, Key::Path));
-            txtUser[0]->setText(m_store.read(1, Key::User));
-            txtPass[0]->setText(m_store.read(1, Key::Pass));
+            m_names[0]->setText(firstName);
+            m_addresses[0]->setText(m_store.read(1, Key::Addr));
+            m_paths[0]->setText(m_store.read(1, Key::Path));
+            m_users[0]->setText(m_store.read(1, Key::User));
+            m_passwords[0]->setText(m_store.read(1, Key::Pass));
         }
         for (int site = 2; site <= SiteStore::siteCount; ++site) {
             const int row = site - 1;
-            txtName[row]->setText(m_store.read(site, Key::Name));
-            txtAddr[row]->setText(m_store.read(site, Key::Addr));
-            txtPath[row]->setText(m_store.read(site, Key::Path));
-            txtUser[row]->setText(m_store.read(site, Key::User));
-            txtPass[row]->setText(m_store.read(site, Key::Pass));
+            m_names[row]->setText(m_store.read(site, Key::Name));
+            m_addresses[row]->setText(m_store.read(site, Key::Addr));
+            m_paths[row]->setText(m_store.read(site, Key::Path));
+            m_users[row]->setText(m_store.read(site, Key::User));
+            m_passwords[row]->setText(m_store.read(site, Key::Pass));
         }
     } catch (const std::exception&) {
     }
     // Show each value from its start, as a freshly filled box should.
-    for (const auto& boxes : {txtName, txtAddr, txtPath, txtUser, txtPass})
+    for (const auto& boxes : {m_names, m_addresses, m_paths, m_users, m_passwords})
         for (QLineEdit* box : boxes)
             box->setCursorPosition(0);
 }
 
-void frmOptions::cmdOK_Click()
+void OptionsDialog::storeSites()
 {
     using Key = SiteStore::Key;
     QList<SiteStore::Value> values;
     for (int site = 1; site <= SiteStore::siteCount; ++site) {
         const int row = site - 1;
-        values.append({site, Key::Name, txtName[row]->text()});
-        values.append({site, Key::Addr, txtAddr[row]->text()});
-        values.append({site, Key::Path, txtPath[row]->text()});
-        values.append({site, Key::User, txtUser[row]->text()});
-        values.append({site, Key::Pass, txtPass[row]->text()});
+        values.append({site, Key::Name, m_names[row]->text()});
+        values.append({site, Key::Addr, m_addresses[row]->text()});
+        values.append({site, Key::Path, m_paths[row]->text()});
+        values.append({site, Key::User, m_users[row]->text()});
+        values.append({site, Key::Pass, m_passwords[row]->text()});
     }
     // A store that cannot be written must not cost the user the edits: say so and stay open for another try.
     try {
@@ -172,7 +172,7 @@ void frmOptions::cmdOK_Click()
     }
 }
 
-void frmOptions::cmdCancel_Click()
+void OptionsDialog::onCancelClicked()
 {
     reject();
 }

@@ -1,18 +1,18 @@
 #include <QApplication>
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include "canned_transfer.h"
 #include "loopback_site.h"
 #include "results_pane.h"
 #include "window_harness.h"
 
 using namespace Qt::StringLiterals;
 
-class TestFrmMain : public QObject
+class TestMainWindow : public QObject
 {
     Q_OBJECT
 
@@ -23,33 +23,6 @@ private Q_SLOTS:
         m_harness = std::make_unique<MainWindowHarness>();
         m_site = std::make_unique<LoopbackSite>();
         m_harness->settings.setSite(1, u"One"_s, m_site->address());
-    }
-
-    void placesEveryControlWithItsCaptionWhole_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("geometry");
-        QTest::newRow("heading") << u"lblHeading"_s << QRect(8, 8, 257, 41);
-        QTest::newRow("keyword label") << u"lblQuery"_s << QRect(8, 56, 49, 17);
-        QTest::newRow("keyword box") << u"txtQuery"_s << QRect(64, 56, 129, 19);
-        QTest::newRow("results pane") << u"rtbResults"_s << QRect(8, 80, 465, 217);
-        QTest::newRow("options") << u"cmdOptions"_s << QRect(192, 312, 89, 25);
-        QTest::newRow("search") << u"cmdSearch"_s << QRect(288, 312, 89, 25);
-        QTest::newRow("exit") << u"cmdExit"_s << QRect(384, 312, 89, 25);
-    }
-
-    void placesEveryControlWithItsCaptionWhole()
-    {
-        QFETCH(QString, name);
-        QFETCH(QRect, geometry);
-        QCOMPARE(m_harness->window.size(), QSize(480, 346));
-        auto* widget = m_harness->window.findChild<QWidget*>(name);
-        QCOMPARE(widget->geometry(), geometry);
-        // A button's caption also needs room for its frame on both sides.
-        const QSize room = geometry.size() - (qobject_cast<QPushButton*>(widget) ? QSize(12, 6) : QSize(0, 0));
-        const QString caption = widget->property("text").toString();
-        const QSize needed = QFontMetrics(widget->font()).boundingRect({{}, room}, Qt::TextWordWrap, caption).size();
-        QCOMPARE(needed.boundedTo(room), needed);
     }
 
     void keysMoveFocusInOrderAndReturnSearchesOnce()
@@ -96,9 +69,8 @@ private Q_SLOTS:
         // Both runs asked site 1, only the first went on to site 2, and the refused Search asked nothing.
         QCOMPARE(m_site->requestCount(), size_t(2));
         QCOMPARE(newSecond.requestCount(), size_t(1));
-        QCOMPARE(m_harness->transfer.calls.filter(u"Execute"_s).size(), 3);
         QVERIFY(!m_harness->window.isVisible());
-        QVERIFY(!m_harness->transfer.StillExecuting());
+        QVERIFY(!m_harness->realTransfer.isRunning());
         QVERIFY(m_harness->boxes.shown.isEmpty());
     }
 
@@ -112,8 +84,8 @@ private Q_SLOTS:
             void write(Text, const QList<SettingsEntry>&) override {}
         } failing;
         SiteStore store(failing);
-        frmMain window(store, m_harness->transfer, m_harness->events, m_harness->boxes);
-        QSignalSpy ending(&window, &frmMain::unexpectedFailure);
+        MainWindow window(store, m_harness->realTransfer, m_harness->events, m_harness->boxes);
+        QSignalSpy ending(&window, &MainWindow::unexpectedFailure);
         window.findChild<QLineEdit*>(u"txtQuery"_s)->setText(u"x"_s);
         // Nothing more runs once the program is ending.
         for (int click = 0; click < 2; ++click)
@@ -121,6 +93,42 @@ private Q_SLOTS:
         QCOMPARE(ending.size(), 1);
         QCOMPARE(m_harness->boxes.shown.size(), 1);
         QVERIFY(m_harness->boxes.okBoxes().at(0).text.contains(u"settings unreadable"_s));
+    }
+
+    // Once the window is closed, nothing the run was waiting on goes on: no prompt, no further request.
+    void closingEndsTheRunWherever_data()
+    {
+        QTest::addColumn<bool>("duringAPrompt");
+        QTest::newRow("while a prompt is up, then Yes") << true;
+        QTest::newRow("between two pieces of a page") << false;
+    }
+
+    void closingEndsTheRunWherever()
+    {
+        QFETCH(bool, duringAPrompt);
+        CannedTransfer canned;
+        const QString row = u"<TR><TD>ID=1\"><TD>000000>a<BR><TD>000000>b<BR><TD>000000>c<BR>"_s;
+        canned.answer = [&](const auto&) {
+            return CannedTransfer::Answer{u"<TR>"_s + row + u"<TR><TR>"_s + row + QString(2000, u' '), {}};
+        };
+        MainWindowHarness harness(&canned);
+        harness.settings.setSite(1, u"One"_s, u"one"_s);
+        harness.settings.setSite(2, u"Two"_s, u"two"_s);
+        harness.boxes.answers = {MessageBoxes::Answer::Yes};
+        int pieces = 0;
+        if (duringAPrompt)
+            harness.boxes.whileShown = [&](const auto&) { harness.window.close(); };
+        else
+            canned.beforeChunk = [&] {
+                if (++pieces == 2)
+                    harness.window.close();
+            };
+
+        harness.search(u"x"_s);
+
+        QCOMPARE(canned.requests.size(), 1);
+        QCOMPARE(harness.boxes.promptTexts().size(), duringAPrompt ? 1 : 0);
+        QVERIFY(harness.boxes.okBoxes().isEmpty());
     }
 
 private:
@@ -144,5 +152,5 @@ private:
     std::unique_ptr<MainWindowHarness> m_harness;
 };
 
-QTEST_MAIN(TestFrmMain)
-#include "tst_frm_main.moc"
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"

@@ -1,0 +1,145 @@
+#include "main_window.h"
+
+#include <exception>
+#include <optional>
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "message_boxes.h"
+#include "options_dialog.h"
+#include "results_pane.h"
+#include "search_terms.h"
+#include "window_style.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+template <typename Widget>
+Widget* placed(QWidget* parent, const char* name, QRect geometry, const QString& text = {})
+{
+    auto* widget = new Widget(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    if (!text.isEmpty())
+        widget->setText(text);
+    return widget;
+}
+
+} // namespace
+
+MainWindow::MainWindow(SiteStore& store, TransferComponent& transfer, EventDelivery& events, MessageBoxes& messageBoxes,
+                       QWidget* parent)
+    : QWidget(parent), m_store(store), m_messageBoxes(messageBoxes), m_run(store, transfer, events, *this)
+{
+    setObjectName(u"frmMain"_s);
+    setWindowTitle(u"Quillfen's MP3 Server Client"_s);
+    setFont(windowFont());
+    resize(fromTwips(7200, 5190));
+
+    auto* heading = placed<QLabel>(this, "lblHeading", fromTwips(120, 120, 3855, 615),
+                                   u"Please enter Artist, Track, and/or Album separated by a space. Partial names "
+                                   "are ok but, do not use any wildcard characters."_s);
+    heading->setWordWrap(true);
+    heading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* keywordsLabel = placed<QLabel>(this, "lblQuery", fromTwips(120, 840, 735, 255), u"Keywords"_s);
+    keywordsLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_keywords = placed<QLineEdit>(this, "txtQuery", fromTwips(960, 840, 1935, 285));
+    keywordsLabel->setBuddy(m_keywords);
+    m_keywords->setAccessibleName(keywordsLabel->text());
+    m_results = placed<ResultsPane>(this, "rtbResults", fromTwips(120, 1200, 6975, 3255));
+    m_results->setAccessibleName(tr("Results"));
+    auto* optionsButton = placed<QPushButton>(this, "cmdOptions", fromTwips(2880, 4680, 1335, 375), u"Options"_s);
+    m_searchButton = placed<QPushButton>(this, "cmdSearch", fromTwips(4320, 4680, 1335, 375), u"Search"_s);
+    m_searchButton->setDefault(true);
+    auto* exitButton = placed<QPushButton>(this, "cmdExit", fromTwips(5760, 4680, 1335, 375), u"Exit"_s);
+
+    setTabOrder(m_keywords, m_searchButton);
+    setTabOrder(m_searchButton, m_results);
+    setTabOrder(m_results, exitButton);
+    setTabOrder(exitButton, optionsButton);
+    m_keywords->setFocus();
+
+    connect(m_searchButton, &QPushButton::clicked, this, [this] { runGuarded([this] { onSearchClicked(); }); });
+    connect(optionsButton, &QPushButton::clicked, this, [this] { runGuarded([this] { onOptionsClicked(); }); });
+    connect(exitButton, &QPushButton::clicked, this, [this] { runGuarded([this] { close(); }); });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    // A plain window has no default button of its own: Enter that no child took presses the focused button, or
+    // else Search, as a dialog would.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        (focused ? focused : m_searchButton)->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    m_run.stop();
+    event->accept();
+}
+
+void MainWindow::runGuarded(const std::function<void()>& handler)
+{
+    if (m_run.isStopped())
+        return;
+    // Exceptions must not travel through Qt's event loop: every handler ends here.
+    QString reason;
+    try {
+        handler();
+        return;
+    } catch (const std::exception& failure) {
+        reason = QString::fromLocal8Bit(failure.what());
+    } catch (...) {
+    }
+    m_run.stop();
+    m_messageBoxes.showOk(reason.isEmpty() ? tr("Tunedrop has to close after an unexpected failure.")
+                                           : tr("Tunedrop has to close after an unexpected failure:\n%1").arg(reason),
+                          u"Tunedrop"_s);
+    Q_EMIT unexpectedFailure();
+}
+
+void MainWindow::onSearchClicked()
+{
+    // One run at a time: a nested run would share the transfer and the results pane.
+    if (m_run.isRunning())
+        return;
+    if (const std::optional<QString> keywords = keywordString(m_keywords->text()))
+        m_run.run(*keywords);
+}
+
+void MainWindow::onOptionsClicked()
+{
+    if (!m_options)
+        m_options = std::make_unique<OptionsDialog>(m_store, m_messageBoxes);
+    m_options->showModal();
+}
+
+void MainWindow::showResults(const QString& text)
+{
+    m_results->setText(text);
+}
+
+RunListener::Answer MainWindow::askAboutHit(const QString& hitText)
+{
+    const MessageBoxes::Answer answer = m_messageBoxes.askYesNoCancel(hitText, u"Do you want this MP3?"_s);
+    return answer == MessageBoxes::Answer::Yes  ? Answer::Yes
+           : answer == MessageBoxes::Answer::No ? Answer::No
+                                                : Answer::Cancel;
+}
+
+void MainWindow::showFtpUrl(const QString& url)
+{
+    m_messageBoxes.showOk(url, u"Please enter this URL in your web browser or FTP client."_s);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// Why a transfer did not end with a whole answer from the site that was asked.
+struct TransferError
+{
+    enum class Kind
+    {
+        // The address is not one a request can be sent to, or another request is still under way.
+        CannotStart,
+        CouldNotConnect,
+        TimedOut,
+        // The site answered with a status of 400 or more; its body is still read as the page.
+        HttpStatus,
+        TooLarge,
+        RedirectRefused,
+        Certificate,
+        AccountRefused,
+        Other
+    };
+
+    Kind kind = Kind::Other;
+    // What the site or the network said, for example "connection refused" or the status code; never an address.
+    QString detail;
+
+    // A short reason for a person, such as "no answer (connection refused)".
+    QString reason() const;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+
+#include "transfer_error.h"
+
+class EventDelivery;
+class SiteStore;
+class TransferComponent;
+struct SiteRequest;
+
+// What a fetch read: the answer's body as text, and what went wrong, if anything. A failed request still has a
+// page, the body that arrived, which is often "".
+struct FetchResult
+{
+    QString page;
+    std::optional<TransferError> error;
+};
+
+// Sends one request to a site and reads the whole answer, letting window events through while it waits and
+// between pieces, so the window stays live during a slow site.
+class PageFetcher
+{
+public:
+    PageFetcher(const SiteStore& store, TransferComponent& transfer, EventDelivery& events);
+
+    // Reads the account and address of `site` afresh, sends `request` and reads its answer. Nothing once stop() was
+    // called, before or during the fetch.
+    std::optional<FetchResult> fetch(int site, const SiteRequest& request);
+    // Ends the transfer under way for good: the program is ending.
+    void stop();
+    bool isStopped() const { return m_stopped; }
+
+private:
+    const SiteStore& m_store;
+    TransferComponent& m_transfer;
+    EventDelivery& m_events;
+    bool m_stopped = false;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// What one site gave in a search run.
+struct SiteReport
+{
+    enum class Outcome
+    {
+        Answered,
+        Cancelled,
+        Failed
+    };
+
+    int site = 0;
+    QString name;
+    // Hits whose whole line was listed.
+    int hits = 0;
+    Outcome outcome = Outcome::Answered;
+    // Why the site failed, for a person; never an address or a password.
+    QString reason;
+
+    void fail(const QString& why)
+    {
+        outcome = Outcome::Failed;
+        reason = why;
+    }
+    // One line such as "Harbour: 12 hits", "Night Owl: cancelled" or "Lanterns: no answer (connection refused)".
+    QString summary() const;
+};

@@ -1,0 +1,251 @@
+#include <QRegularExpression>
+#include <QTest>
+
+#include "canned_transfer.h"
+#include "run_harness.h"
+
+using namespace Qt::StringLiterals;
+using Answer = RunListener::Answer;
+
+namespace {
+
+QString cell(const QString& value)
+{
+    return u"<TD><FONT FACE=Arial SIZE=2 COLOR=#000000>"_s + value + u"<BR></FONT></TD>"_s;
+}
+
+QString hit(const QString& id, const QString& track, const QString& artist = u"Artist"_s,
+            const QString& album = u"Album"_s)
+{
+    return u"<TR><TD><A HREF=\"mp3info.asp?ID="_s + id + u"\">"_s + id + u"</A></TD>"_s + cell(track) + cell(artist) +
+           cell(album) + u"</TR>\r\n"_s;
+}
+
+// As sites write it: a heading row, then the hit rows with a spacer row between each two.
+QString resultPage(const QStringList& rows)
+{
+    return u"<HTML><BODY><TABLE>\r\n<TR><TD>ID</TD><TD>Track</TD><TD>Artist</TD><TD>Album</TD></TR>\r\n"_s +
+           rows.join(u"<TR><TD COLSPAN=4><HR></TD></TR>\r\n"_s) + u"<TR><TD COLSPAN=4>End</TD></TR></TABLE>"_s;
+}
+
+const QString crlf = u"\r\n"_s;
+const QString heading = u"ID\tTrack\tArtist\tAlbum\r\n"_s;
+const QString status = u"Getting Information...\r\n"_s;
+
+} // namespace
+
+class TestSearchRun : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void scansEachPageAndFetchesWantedDetails_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("details");
+        QTest::addColumn<QStringList>("account");
+        QTest::addColumn<QList<Answer>>("answers");
+        // Site 2 lists one hit, 201.
+        QTest::addColumn<bool>("withSiteTwo");
+        // Every prompt text and FTP URL shown, in order.
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("pane");
+        QTest::addColumn<QStringList>("reports");
+
+        const QString first = hit(u"101"_s, u"Track One"_s, u"Artist One"_s, u"Album One"_s);
+        const QString pair = resultPage({first, hit(u"102"_s, u"Track Two"_s, u"Artist Two"_s, u"Album Two"_s)});
+        const QString back = u"<a href=\"search.asp\">Back</a>"_s;
+        const QString ftp = u"<a href=\"ftp://:@files.example/mp3/01 - One.mp3\">Get it</a>"_s;
+        const QString one = u"101\tTrack One\tArtist One\tAlbum One"_s;
+        const QString two = u"102\tTrack Two\tArtist Two\tAlbum Two"_s;
+        const QString other = u"201\tOther\tArtist\tAlbum"_s;
+        const QString file = u"files.example/mp3/01 - One.mp3"_s;
+        const QString afterYes = heading + one + crlf + status + two + crlf;
+        const QStringList ann{u"ann"_s, u"pw42"_s};
+        const QString literal = u"7 \t<b>Bold</b>\t<img src=x>\tR&amp;B é"_s;
+        const QList<Answer> none;
+        const QList<Answer> yes{Answer::Yes};
+
+        QTest::newRow("two hits, No twice") << pair << back + ftp << ann << none << false << QStringList{one, two}
+                                            << heading + one + crlf + two + crlf << QStringList{u"One: 2 hits"_s};
+        QTest::newRow("no value in cell 3")
+            << resultPage({first,
+                           u"<TR><TD><A HREF=\"?ID=102\">102</A></TD>"_s + cell(u"Track Two"_s) +
+                               u"<TD>Artist Two</TD>"_s + cell(u"Album Two"_s) + u"</TR>"_s,
+                           hit(u"103"_s, u"Three"_s)})
+            << back + ftp << ann << none << false << QStringList{one} << heading + one + crlf + u"102\tTrack Two\t"_s
+            << QStringList{u"One: 1 hit"_s};
+        QTest::newRow("second heading row lists nothing")
+            << resultPage({u"<TR><TD>ID</TD><TD>x</TD><TD>y</TD><TD>z</TD></TR>"_s, first}) << back + ftp << ann << none
+            << false << QStringList() << heading << QStringList{u"One: 0 hits"_s};
+        QTest::newRow("Cancel ends only site 1's scan")
+            << pair << back + ftp << ann << QList<Answer>{Answer::Cancel} << true << QStringList{one, other}
+            << heading + other + crlf << QStringList{u"One: cancelled"_s, u"Two: 1 hit"_s};
+        QTest::newRow("FTP link second") << pair << back + ftp << ann << yes << false
+                                         << QStringList{one, u"ftp://ann:pw42@"_s + file, two} << afterYes
+                                         << QStringList{u"One: 2 hits"_s};
+        QTest::newRow("FTP link second of three")
+            << pair << back + ftp + back << ann << yes << false << QStringList{one, u"ftp://ann:pw42@"_s + file, two}
+            << afterYes << QStringList{u"One: 2 hits"_s};
+        QTest::newRow("no account") << pair << back + ftp << QStringList() << yes << false
+                                    << QStringList{one, u"ftp://:@"_s + file, two} << afterYes
+                                    << QStringList{u"One: 2 hits"_s};
+        QTest::newRow("account that would move the address")
+            << pair << back + ftp << QStringList{u"ann@home"_s, u"p/w#1?:@"_s} << yes << false
+            << QStringList{one, u"ftp://ann%40home:p%2Fw%231%3F%3A%40@"_s + file, two} << afterYes
+            << QStringList{u"One: 2 hits"_s};
+        QTest::newRow("FTP link first ends the scan, the run goes on")
+            << pair << ftp + back << ann << yes << true << QStringList{one, other} << heading + other + crlf
+            << QStringList{u"One: details of 101: no FTP link on the details page"_s, u"Two: 1 hit"_s};
+        // The details page has rows of its own; the scan goes on over the result page's rows all the same.
+        QTest::newRow("Yes twice, details with rows of their own")
+            << pair << resultPage({hit(u"999"_s, u"Wrong"_s), hit(u"998"_s, u"Wrong"_s)}) + back + ftp << QStringList()
+            << QList<Answer>{Answer::Yes, Answer::Yes} << false
+            << QStringList{one, u"ftp://:@"_s + file, two, u"ftp://:@"_s + file} << afterYes + status
+            << QStringList{u"One: 2 hits"_s};
+        QTest::newRow("markup and entities stay literal")
+            << resultPage({hit(u"7 "_s, u"<b>Bold</b>"_s, u"<img src=x>"_s, u"R&amp;B é"_s)})
+            << back + u"<a href=\"ftp://:@host/<i>x</i>.mp3\">"_s << QStringList() << yes << false
+            << QStringList{literal, u"ftp://:@host/<i>x</i>.mp3"_s} << heading + literal + crlf + status
+            << QStringList{u"One: 1 hit"_s};
+    }
+
+    void scansEachPageAndFetchesWantedDetails()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, details);
+        QFETCH(QStringList, account);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(bool, withSiteTwo);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, pane);
+        QFETCH(QStringList, reports);
+        CannedTransfer transfer;
+        transfer.answer = [&](const CannedTransfer::Request& request) {
+            if (request.method == u"GET"_s)
+                return CannedTransfer::Answer{details, {}};
+            return CannedTransfer::Answer{
+                request.url.contains(u"//two/"_s) ? resultPage({hit(u"201"_s, u"Other"_s)}) : page, {}};
+        };
+        RunHarness harness(transfer);
+        harness.settings.setSite(1, u"One"_s, u"one"_s, u"/mp3/"_s, account.value(0), account.value(1));
+        if (withSiteTwo)
+            harness.settings.setSite(2, u"Two"_s, u"two"_s);
+        harness.listener.answers = answers;
+
+        QCOMPARE(harness.summaries(u"x"_s), reports);
+        QCOMPARE(harness.listener.shown, shown);
+        QCOMPARE(harness.listener.early, QStringList());
+        QCOMPARE(harness.listener.results, pane);
+        // Each Yes, and only a Yes, asks for that hit's details: a GET with the Referer alone and no body.
+        QStringList wanted, asked;
+        const QStringList prompts = shown.filter(QRegularExpression(u"^(?!ftp://)"_s));
+        for (qsizetype i = 0; i < answers.size() && i < prompts.size(); ++i)
+            if (answers.at(i) == Answer::Yes)
+                wanted.append(u"http://one/mp3/mp3info.asp?ID="_s + prompts.at(i).section(u'\t', 0, 0));
+        for (const CannedTransfer::Request& request : std::as_const(transfer.requests)) {
+            if (request.method == u"GET"_s && !request.body &&
+                request.headerBlock == u"Referer: Quillfen's MP3 Client"_s)
+                asked.append(request.url);
+        }
+        QCOMPARE(asked, wanted);
+    }
+
+    void listsAtMostFiftyOneHits()
+    {
+        QStringList rows;
+        for (int id = 1; id <= 60; ++id)
+            rows.append(hit(QString::number(id), u"Track"_s));
+        CannedTransfer transfer;
+        transfer.answer = [&](const auto&) { return CannedTransfer::Answer{resultPage(rows), {}}; };
+        RunHarness harness(transfer);
+        harness.settings.setSite(1, u"One"_s, u"one"_s);
+        QCOMPARE(harness.summaries(u"x"_s), QStringList{u"One: 51 hits"_s});
+        QCOMPARE(harness.listener.shown.last(), u"51\tTrack\tArtist\tAlbum"_s);
+    }
+
+    void asksEachCountedSiteWithItsOwnRecord_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("asked");
+        QTest::newRow("no names asks site 1") << QStringList() << QStringList{u"s1"_s};
+        QTest::newRow("a gap ends the count") << u"A B  D E"_s.split(u' ') << QStringList{u"s1"_s, u"s2"_s};
+        QTest::newRow("a sixth record is never asked")
+            << u"A B C D E F"_s.split(u' ') << u"s1 s2 s3 s4 s5"_s.split(u' ');
+    }
+
+    void asksEachCountedSiteWithItsOwnRecord()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, asked);
+        CannedTransfer transfer;
+        RunHarness harness(transfer);
+        for (int site = 1; site <= 6; ++site)
+            harness.settings.setSite(site, names.value(site - 1), u"s%1"_s.arg(site), u"/p%1/"_s.arg(site),
+                                     u"u%1"_s.arg(site), u"p%1"_s.arg(site));
+
+        harness.search(u"one two three"_s);
+
+        QStringList hosts;
+        for (const CannedTransfer::Request& request : std::as_const(transfer.requests)) {
+            const QString site = request.url.section(u'/', 2, 2);
+            QCOMPARE(request.url, u"http://%1/p%2/search.asp"_s.arg(site, site.mid(1)));
+            QCOMPARE(request.userName + request.password, u"u%1p%1"_s.arg(site.mid(1)));
+            QCOMPARE(request.body, u"album=one+two&Sort=ID"_s);
+            QCOMPARE(request.headerBlock,
+                     u"Referer: Quillfen's MP3 Client\r\nContent-Type: application/x-www-form-urlencoded"_s);
+            hosts.append(site);
+        }
+        QCOMPARE(hosts, asked);
+    }
+
+    // The transfer reports two failures itself, and they end the run; every other failure leaves a page to scan.
+    void endsTheRunOnlyOnAReportedFailure_data()
+    {
+        QTest::addColumn<TransferError>("error");
+        QTest::addColumn<QStringList>("reports");
+        using Kind = TransferError::Kind;
+        QTest::newRow("too long") << TransferError{Kind::TooLarge, u"over 64 MiB"_s}
+                                  << QStringList{u"One: the answer was too long (over 64 MiB)"_s};
+        QTest::newRow("refused connection") << TransferError{Kind::CouldNotConnect, u"connection refused"_s}
+                                            << QStringList{u"One: no answer (connection refused)"_s, u"Two: 0 hits"_s};
+        QTest::newRow("error status") << TransferError{Kind::HttpStatus, u"500"_s}
+                                      << QStringList{u"One: the site answered with an error (500)"_s, u"Two: 0 hits"_s};
+    }
+
+    void endsTheRunOnlyOnAReportedFailure()
+    {
+        QFETCH(TransferError, error);
+        QFETCH(QStringList, reports);
+        CannedTransfer transfer;
+        transfer.answer = [&](const CannedTransfer::Request& request) {
+            return request.url.contains(u"//one/"_s) ? CannedTransfer::Answer{{}, error} : CannedTransfer::Answer{};
+        };
+        RunHarness harness(transfer);
+        harness.settings.setSite(1, u"One"_s, u"one"_s);
+        harness.settings.setSite(2, u"Two"_s, u"two"_s);
+        QCOMPARE(harness.summaries(u"x"_s), reports);
+    }
+
+    void stopsAtOnceWhenStoppedDuringAPrompt()
+    {
+        CannedTransfer transfer;
+        transfer.answer = [](const auto&) {
+            return CannedTransfer::Answer{resultPage({hit(u"1"_s, u"a"_s), hit(u"2"_s, u"b"_s)}), {}};
+        };
+        RunHarness harness(transfer);
+        harness.settings.setSite(1, u"One"_s, u"one"_s);
+        harness.settings.setSite(2, u"Two"_s, u"two"_s);
+        harness.listener.answers = {Answer::Yes};
+        harness.listener.whileAsked = [&](const QString&) { harness.run.stop(); };
+
+        QCOMPARE(harness.search(u"x"_s).size(), 0);
+        QCOMPARE(harness.listener.shown.size(), 1);
+        QCOMPARE(transfer.requests.size(), 1);
+        QCOMPARE(harness.search(u"x"_s).size(), 0);
+        QCOMPARE(transfer.requests.size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSearchRun)
+#include "tst_search_run.moc"
