@@ -8,29 +8,38 @@ install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.svg DESTINATION ${CMAKE_INSTALL_DATA
 install(FILES ${TUNEDROP_DATA_DIR}/${TUNEDROP_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # Debian looks for the licence under the package name, not the project name that CMAKE_INSTALL_DOCDIR uses.
 install(FILES ${TUNEDROP_DATA_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tunedrop)
+if(TUNEDROP_DEMO_SITE)
+    install(FILES ${TUNEDROP_DATA_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tunedrop-demo-site
+            COMPONENT demo_site)
+endif()
 
+# One package per component: tunedrop holds the program, tunedrop-demo-site the demo site, so that only the demo
+# site's package needs cpp-httplib.
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_PACKAGE_NAME tunedrop)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Tunedrop developers")
 set(CPACK_PACKAGE_CONTACT "The Tunedrop developers <tunedrop@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "search MP3 server sites for tracks")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tunedrop sends the artist, track or album words you type to up to five MP3\n"
-    "server sites, lists their hits and, for a hit you want, shows a finished FTP\n"
-    "URL to paste into a web browser or an FTP client. It never downloads a file\n"
-    "itself. The package also holds tunedrop-demo-site, a small local site with an\n"
-    "invented catalog for trying Tunedrop out.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+
+set(CPACK_DEBIAN_TUNEDROP_PACKAGE_NAME tunedrop)
+# The first line of each description is its package's summary.
+set(CPACK_DEBIAN_TUNEDROP_DESCRIPTION
+    "search MP3 server sites for tracks\n"
+    "Tunedrop sends the artist, track or album words you type to up to five MP3\n"
+    "server sites, lists their hits and, for a hit you want, shows a finished FTP\n"
+    "URL to paste into a web browser or an FTP client. It never downloads a file\n"
+    "itself. The package tunedrop-demo-site holds a small local site to try it on.")
+string(JOIN "" CPACK_DEBIAN_TUNEDROP_DESCRIPTION ${CPACK_DEBIAN_TUNEDROP_DESCRIPTION})
 # Listed by hand rather than with dpkg-shlibdeps, which would miss the run-time plugins and the font: Qt loads the
 # xcb platform plugin and the SVG icon engine at run time, and the window font is Liberation Sans.
 # tools/check-package checks this list against dpkg-shlibdeps where that is installed.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
+set(CPACK_DEBIAN_TUNEDROP_PACKAGE_DEPENDS
     "libc6 (>= 2.34)"
     "libstdc++6 (>= 12)"
     "libgcc-s1 (>= 3.0)"
@@ -40,9 +49,23 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6network6 (>= 6.4.0)"
     "qt6-qpa-plugins (>= 6.4.0)"
     "libqt6svg6 (>= 6.4.0)"
-    "libcpp-httplib0.11 (>= 0.11.4)"
     "fonts-liberation2")
-list(JOIN CPACK_DEBIAN_PACKAGE_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+list(JOIN CPACK_DEBIAN_TUNEDROP_PACKAGE_DEPENDS ", " CPACK_DEBIAN_TUNEDROP_PACKAGE_DEPENDS)
+
+set(CPACK_DEBIAN_DEMO_SITE_PACKAGE_NAME tunedrop-demo-site)
+set(CPACK_DEBIAN_DEMO_SITE_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_DEMO_SITE_DESCRIPTION
+    "local demo site for Tunedrop\n"
+    "tunedrop-demo-site serves a small invented catalog on localhost, laid out as\n"
+    "the MP3 server sites that Tunedrop searches, to try Tunedrop without one.")
+string(JOIN "" CPACK_DEBIAN_DEMO_SITE_DESCRIPTION ${CPACK_DEBIAN_DEMO_SITE_DESCRIPTION})
+set(CPACK_DEBIAN_DEMO_SITE_PACKAGE_DEPENDS
+    "libc6 (>= 2.34)"
+    "libstdc++6 (>= 12)"
+    "libgcc-s1 (>= 3.0)"
+    "libqt6core6 (>= 6.4.0)"
+    "libcpp-httplib0.11 (>= 0.11.4)")
+list(JOIN CPACK_DEBIAN_DEMO_SITE_PACKAGE_DEPENDS ", " CPACK_DEBIAN_DEMO_SITE_PACKAGE_DEPENDS)
 
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build/" "/build-[^/]*/" "\\\\.user$")
@@ -50,6 +73,7 @@ include(CPack)
 
 # A sanitized build's binaries need the sanitizer runtimes, which the package does not depend on.
 if(BUILD_TESTING AND NOT TUNEDROP_SANITIZE)
+    # Labelled, so that a quick run can leave the package checks out with `ctest -LE package`.
     add_test(NAME package_smoke COMMAND ${PROJECT_SOURCE_DIR}/tools/check-package ${PROJECT_BINARY_DIR})
     set_tests_properties(package_smoke PROPERTIES TIMEOUT 120 LABELS package)
 
