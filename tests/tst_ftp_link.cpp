@@ -35,6 +35,28 @@ private Q_SLOTS:
         QCOMPARE(ftpLinkRest(page), rest);
     }
 
+    void refusesLinksThatHideWhereTheyLead_data()
+    {
+        QTest::addColumn<QString>("rest");
+        QTest::addColumn<bool>("usable");
+
+        QTest::newRow("spaces in the path stay") << u"h.example/mp3/01 - One.mp3"_s << true;
+        QTest::newRow("@ after the first /") << u"h.example/a@b.mp3"_s << true;
+        QTest::newRow("2,048 characters") << u"h/"_s + QString(2046, u'a') << true;
+        QTest::newRow("2,049 characters") << u"h/"_s + QString(2047, u'a') << false;
+        QTest::newRow("@ before the first /") << u"files.good.example:21@evil.example/x.mp3"_s << false;
+        QTest::newRow("@ and no / at all") << u"good@evil"_s << false;
+        for (const char16_t c : {u'\r', u'\n', u'\t', u'\x1b', u'\0', u'\x7f', u'\x85', u'\u202e', u'\u2066'})
+            QTest::addRow("control U+%04X", unsigned(c)) << u"h/a"_s + QChar(c) + u"b.mp3"_s << false;
+    }
+
+    void refusesLinksThatHideWhereTheyLead()
+    {
+        QFETCH(QString, rest);
+        QFETCH(bool, usable);
+        QCOMPARE(isUsableLinkRest(rest), usable);
+    }
+
     void buildsUrlWithAccount_data()
     {
         QTest::addColumn<QStringList>("account");

@@ -1,3 +1,10 @@
+#include <atomic>
+#include <thread>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +17,72 @@
 #include "run_harness.h"
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A site that never finishes its answer: header lines without end, or a body one byte at a time. It notes when a
+// write fails, that is, when the client has really closed the connection. cpp-httplib always finishes the headers
+// it sends and does not tell its content providers of a reset connection, so this one writes to a plain socket.
+class EndlessSite
+{
+public:
+    explicit EndlessSite(bool headers) : m_headers(headers)
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(m_listener, reinterpret_cast<sockaddr*>(&address), length);
+        listen(m_listener, 1);
+        getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { answer(); });
+    }
+    ~EndlessSite()
+    {
+        m_stopping = true;
+        shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        close(m_listener);
+    }
+    QString address() const { return u"127.0.0.1:%1"_s.arg(m_port); }
+    bool closedByClient() const { return m_closed; }
+
+private:
+    void answer()
+    {
+        const int connection = accept(m_listener, nullptr, nullptr);
+        if (connection < 0)
+            return;
+        // A write that cannot go on wakes up now and then, so that the end of the test is not kept waiting.
+        const timeval wake{0, 100'000};
+        setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &wake, sizeof wake);
+        char request[4096];
+        recv(connection, request, sizeof request, 0);
+        const std::string start =
+            m_headers ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n";
+        const std::string more = m_headers ? "X-Pad: " + std::string(1024, 'p') + "\r\n" : "x";
+        send(connection, start.data(), start.size(), MSG_NOSIGNAL);
+        while (!m_stopping) {
+            if (!m_headers)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (send(connection, more.data(), more.size(), MSG_NOSIGNAL) < 0 && errno != EAGAIN && errno != EINTR) {
+                m_closed = true;
+                break;
+            }
+        }
+        close(connection);
+    }
+
+    const bool m_headers;
+    int m_listener = socket(AF_INET, SOCK_STREAM, 0);
+    int m_port = 0;
+    std::thread m_thread;
+    std::atomic<bool> m_stopping = false;
+    std::atomic<bool> m_closed = false;
+};
+
+} // namespace
 
 class TestHostileSites : public QObject
 {
@@ -62,7 +135,7 @@ private Q_SLOTS:
         const QList<SiteReport> reports = harness.search(u"x"_s);
 
         // Only the endless body is a reported failure, which ends the run at the site; the rest are pages.
-        QCOMPARE(reports.size(), how == "endless" ? 1 : 2);
+        QVERIFY2(reports.size() == (how == "endless" ? 1 : 2), qPrintable(reports.first().summary()));
         QVERIFY2(reports.first().summary().startsWith(report), qPrintable(reports.first().summary()));
         QVERIFY(how == "endless" || reports.last().summary() == u"Next: 0 hits"_s);
         QCOMPARE(harness.listener.shown, prompts);
@@ -70,6 +143,66 @@ private Q_SLOTS:
         // The run is not left stuck: the next search reads the next answer.
         hostile.answerWith("<TR><TR>");
         QCOMPARE(harness.summaries(u"x"_s), QStringList({u"Hostile: 0 hits"_s, u"Next: 0 hits"_s}));
+    }
+
+    // A site that challenges every answer to its challenge anew gets the account once; the run goes on.
+    void offersTheAccountOnce_data()
+    {
+        QTest::addColumn<std::string>("challenge");
+        QTest::newRow("a new realm every time") << std::string("Basic realm=\"r%\"");
+        QTest::newRow("a stale nonce every time")
+            << std::string("Digest realm=\"r\", nonce=\"n%\", qop=\"auth\", stale=true");
+    }
+
+    void offersTheAccountOnce()
+    {
+        QFETCH(std::string, challenge);
+        LoopbackSite hostile, next;
+        std::atomic<int> challenges = 0;
+        hostile.setHandler([&](const httplib::Request&, httplib::Response& response) {
+            std::string header = challenge;
+            header.replace(header.find('%'), 1, std::to_string(++challenges));
+            response.status = 401;
+            response.set_header("WWW-Authenticate", header);
+        });
+        next.answerWith("<TR><TR>");
+        QtTransferComponent transfer;
+        RunHarness harness(transfer);
+        harness.settings.setSite(1, u"Hostile"_s, hostile.address(), u"/mp3/"_s, u"ann"_s, u"pw"_s);
+        harness.settings.setSite(2, u"Next"_s, next.address());
+
+        QCOMPARE(harness.summaries(u"x"_s),
+                 QStringList({u"Hostile: the account was refused (401)"_s, u"Next: 0 hits"_s}));
+        // The account went out once, or once more while its refusal was still on the way.
+        QVERIFY(hostile.requestCount() <= 3);
+    }
+
+    // A site given up on, whether it streams headers without end or trickles its body, loses its connection, and
+    // the run goes on with the next site.
+    void closesTheConnectionOfASiteGivenUpOn_data()
+    {
+        QTest::addColumn<bool>("headers");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("endless headers") << true << u"Hostile: no answer in time"_s;
+        QTest::newRow("a trickle past the deadline") << false << u"Hostile: too slow"_s;
+    }
+
+    void closesTheConnectionOfASiteGivenUpOn()
+    {
+        QFETCH(bool, headers);
+        QFETCH(QString, report);
+        EndlessSite endless(headers);
+        LoopbackSite next;
+        next.answerWith("<TR><TR>");
+        QtTransferComponent transfer(std::chrono::milliseconds(headers ? 300 : 60'000),
+                                     QtTransferComponent::defaultBodyLimit,
+                                     std::chrono::milliseconds(headers ? 60'000 : 300));
+        RunHarness harness(transfer);
+        harness.settings.setSite(1, u"Hostile"_s, endless.address());
+        harness.settings.setSite(2, u"Next"_s, next.address());
+
+        QCOMPARE(harness.summaries(u"x"_s), QStringList({report, u"Next: 0 hits"_s}));
+        QTRY_VERIFY_WITH_TIMEOUT(endless.closedByClient(), 5000);
     }
 
     void survivesABrokenSettingsFile_data()

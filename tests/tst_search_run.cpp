@@ -81,9 +81,6 @@ private Q_SLOTS:
         QTest::newRow("Cancel ends only site 1's scan")
             << pair << back + ftp << ann << QList<Answer>{Answer::Cancel} << true << QStringList{one, other}
             << heading + other + crlf << QStringList{u"One: cancelled"_s, u"Two: 1 hit"_s};
-        QTest::newRow("FTP link second") << pair << back + ftp << ann << yes << false
-                                         << QStringList{one, u"ftp://ann:pw42@"_s + file, two} << afterYes
-                                         << QStringList{u"One: 2 hits"_s};
         QTest::newRow("FTP link second of three")
             << pair << back + ftp + back << ann << yes << false << QStringList{one, u"ftp://ann:pw42@"_s + file, two}
             << afterYes << QStringList{u"One: 2 hits"_s};
@@ -103,6 +100,16 @@ private Q_SLOTS:
             << QList<Answer>{Answer::Yes, Answer::Yes} << false
             << QStringList{one, u"ftp://:@"_s + file, two, u"ftp://:@"_s + file} << afterYes + status
             << QStringList{u"One: 2 hits"_s};
+        const QString giant(50'000'000, u'x');
+        const QString cut = QString(1024, u'x') + u"\u2026"_s;
+        QTest::newRow("a giant field is shown cut")
+            << resultPage({hit(u"1"_s, giant)}) << back << QStringList() << none << false
+            << QStringList{u"1\t"_s + cut + u"\tArtist\tAlbum"_s} << heading + u"1\t"_s + cut + u"\tArtist\tAlbum\r\n"_s
+            << QStringList{u"One: 1 hit"_s};
+        QTest::newRow("a link that hides its host is not shown")
+            << pair << back + u"<a href=\"ftp://:@good.example:21@evil.example/x.mp3\">"_s << ann << yes << true
+            << QStringList{one, other} << heading + other + crlf
+            << QStringList{u"One: details of 101: no usable FTP link on the details page"_s, u"Two: 1 hit"_s};
         QTest::newRow("markup and entities stay literal")
             << resultPage({hit(u"7 "_s, u"<b>Bold</b>"_s, u"<img src=x>"_s, u"R&amp;B é"_s)})
             << back + u"<a href=\"ftp://:@host/<i>x</i>.mp3\">"_s << QStringList() << yes << false
@@ -167,25 +174,35 @@ private Q_SLOTS:
     void asksEachCountedSiteWithItsOwnRecord_data()
     {
         QTest::addColumn<QStringList>("names");
+        // The site, if any, whose record has no address.
+        QTest::addColumn<int>("withoutAddress");
         QTest::addColumn<QStringList>("asked");
-        QTest::newRow("no names asks site 1") << QStringList() << QStringList{u"s1"_s};
-        QTest::newRow("a gap ends the count") << u"A B  D E"_s.split(u' ') << QStringList{u"s1"_s, u"s2"_s};
+        QTest::newRow("no names asks site 1") << QStringList() << 0 << QStringList{u"s1"_s};
+        QTest::newRow("a gap ends the count") << u"A B  D E"_s.split(u' ') << 0 << QStringList{u"s1"_s, u"s2"_s};
         QTest::newRow("a sixth record is never asked")
-            << u"A B C D E F"_s.split(u' ') << u"s1 s2 s3 s4 s5"_s.split(u' ');
+            << u"A B C D E F"_s.split(u' ') << 0 << u"s1 s2 s3 s4 s5"_s.split(u' ');
+        QTest::newRow("nothing stored asks nothing") << QStringList() << 1 << QStringList();
+        QTest::newRow("a site without an address is passed over")
+            << u"A B C"_s.split(u' ') << 2 << QStringList{u"s1"_s, u"s3"_s};
     }
 
     void asksEachCountedSiteWithItsOwnRecord()
     {
         QFETCH(QStringList, names);
+        QFETCH(int, withoutAddress);
         QFETCH(QStringList, asked);
         CannedTransfer transfer;
         RunHarness harness(transfer);
         for (int site = 1; site <= 6; ++site)
-            harness.settings.setSite(site, names.value(site - 1), u"s%1"_s.arg(site), u"/p%1/"_s.arg(site),
+            harness.settings.setSite(site, names.value(site - 1),
+                                     site == withoutAddress ? QString() : u"s%1"_s.arg(site), u"/p%1/"_s.arg(site),
                                      u"u%1"_s.arg(site), u"p%1"_s.arg(site));
 
-        harness.search(u"one two three"_s);
+        const QList<SiteReport> reports = harness.search(u"one two three"_s);
 
+        QCOMPARE(reports.size(), asked.size() + (withoutAddress ? 1 : 0));
+        if (withoutAddress)
+            QCOMPARE(reports.at(withoutAddress - 1).reason, u"no address (set it in Options)"_s);
         QStringList hosts;
         for (const CannedTransfer::Request& request : std::as_const(transfer.requests)) {
             const QString site = request.url.section(u'/', 2, 2);

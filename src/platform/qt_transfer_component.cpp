@@ -115,11 +115,12 @@ bool sameOrigin(const QUrl& a, const QUrl& b)
 } // namespace
 
 QtTransferComponent::QtTransferComponent(std::chrono::milliseconds inactivityTimeout, qsizetype bodyLimit,
-                                         QObject* parent)
+                                         std::chrono::milliseconds deadline, QObject* parent)
     : QObject(parent), m_timeout(inactivityTimeout), m_bodyLimit(bodyLimit)
 {
-    connect(&m_manager, &QNetworkAccessManager::authenticationRequired, this,
-            &QtTransferComponent::onAuthenticationRequired);
+    m_deadline.setSingleShot(true);
+    m_deadline.setInterval(deadline);
+    connect(&m_deadline, &QTimer::timeout, this, [this] { giveUp({TransferError::Kind::TooSlow, {}}); });
 }
 
 QtTransferComponent::~QtTransferComponent()
@@ -156,9 +157,16 @@ bool QtTransferComponent::start(const QString& url, const QString& method, const
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     addHeaderBlock(request, headerBlock);
 
+    // Built at the first request, so that a program that never searches never loads the network stack.
+    if (!m_manager) {
+        m_manager = std::make_unique<QNetworkAccessManager>();
+        connect(m_manager.get(), &QNetworkAccessManager::authenticationRequired, this,
+                &QtTransferComponent::onAuthenticationRequired);
+    }
     // The account changes with the site record and is given only when a site asks: forget every connection and
     // every account that an earlier request left in the manager.
-    m_manager.clearAccessCache();
+    m_manager->clearAccessCache();
+    m_cutter.noteOpenSockets();
     m_body.clear();
     m_decodedBytes = 0;
     m_text.clear();
@@ -168,11 +176,15 @@ bool QtTransferComponent::start(const QString& url, const QString& method, const
     m_requestUrl = target;
     const QByteArray verb = method.toLatin1();
     if (body)
-        m_reply = m_manager.sendCustomRequest(request, verb, body->toUtf8());
+        m_reply = m_manager->sendCustomRequest(request, verb, body->toUtf8());
     else
-        m_reply = m_manager.sendCustomRequest(request, verb);
+        m_reply = m_manager->sendCustomRequest(request, verb);
+    m_deadline.start();
     connect(m_reply, &QNetworkReply::readyRead, this, &QtTransferComponent::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &QtTransferComponent::onFinished);
+    connect(m_reply, &QNetworkReply::requestSent, this, &QtTransferComponent::onRequestSent);
+    // A redirect is a new request, which may rightly carry the account once more.
+    connect(m_reply, &QNetworkReply::redirected, this, [this] { m_sendsSinceOffer = 0; });
     return true;
 }
 
@@ -217,11 +229,13 @@ QString QtTransferComponent::readChunk(int size)
 
 void QtTransferComponent::abort()
 {
+    m_deadline.stop();
     if (QNetworkReply* reply = m_reply) {
         m_reply = nullptr;
         reply->disconnect(this);
         reply->abort();
         reply->deleteLater();
+        dropConnections(reply->url());
     }
     m_body.clear();
     m_decodedBytes = 0;
@@ -247,8 +261,7 @@ bool QtTransferComponent::takeAvailable(QNetworkReply* reply)
     if (m_body.size() <= m_bodyLimit)
         return true;
     // An endless or oversized answer: stop reading it instead of growing without bound.
-    abort();
-    m_error = TransferError{TransferError::Kind::TooLarge, u"over %1 MiB"_s.arg(m_bodyLimit >> 20)};
+    giveUp({TransferError::Kind::TooLarge, u"over %1 MiB"_s.arg(m_bodyLimit >> 20)});
     return false;
 }
 
@@ -259,7 +272,10 @@ void QtTransferComponent::onFinished()
         return;
     if (!takeAvailable(reply))
         return;
+    m_deadline.stop();
     m_error = errorOf(reply, m_accountOffered);
+    if (m_error && m_error->kind != TransferError::Kind::HttpStatus)
+        dropConnections(reply->url());
     m_decoder = bodyDecoder(m_body, reply->rawHeader("Content-Type"));
     m_decodedBytes = 0;
     m_text.clear();
@@ -273,6 +289,31 @@ void QtTransferComponent::onAuthenticationRequired(QNetworkReply* reply, QAuthen
     if (reply != m_reply || m_accountOffered || !sameOrigin(reply->url(), m_requestUrl))
         return;
     m_accountOffered = true;
+    m_sendsSinceOffer = 0;
     authenticator->setUser(m_userName);
     authenticator->setPassword(m_password);
+}
+
+void QtTransferComponent::onRequestSent()
+{
+    // Once given the account, Qt answers every further challenge that names a new realm or nonce with it again,
+    // without asking: a request sent twice since the offer was challenged anew, and the site refuses the account.
+    if (m_accountOffered && ++m_sendsSinceOffer > 1)
+        giveUp({TransferError::Kind::AccountRefused, u"401"_s});
+}
+
+void QtTransferComponent::giveUp(const TransferError& error)
+{
+    abort();
+    m_error = error;
+}
+
+void QtTransferComponent::dropConnections(const QUrl& url)
+{
+    m_cutter.cutConnectionsTo(static_cast<quint16>(url.port(80)));
+    // Owned by this component until then, so that it goes with the component if no event loop runs again.
+    if (QNetworkAccessManager* manager = m_manager.release()) {
+        manager->setParent(this);
+        manager->deleteLater();
+    }
 }

@@ -1,21 +1,26 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 
 #include <QByteArray>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
 #include <QStringDecoder>
+#include <QTimer>
 #include <QUrl>
 
+#include "connection_cutter.h"
 #include "transfer_component.h"
 
 class QAuthenticator;
 class QNetworkReply;
 
 // The transfer component over QNetworkAccessManager. The account is offered once per request, and only when
-// the request's own host asks for it, never to a host that a redirect leads to.
+// the request's own host asks for it, never to a host that a redirect leads to. After a request that did not end
+// with a whole answer its connection is cut, since Qt keeps reading from a connection it has given up on for as long
+// as the site sends.
 class QtTransferComponent final : public QObject, public TransferComponent
 {
     Q_OBJECT
@@ -24,10 +29,13 @@ class QtTransferComponent final : public QObject, public TransferComponent
 public:
     static constexpr qsizetype defaultBodyLimit = qsizetype(64) << 20;
 
-    // A request during which no byte arrives for `inactivityTimeout` ends as failed, without a report. A body
-    // longer than `bodyLimit` bytes is cut off there and reads as "", with the error TooLarge.
+    // A request during which no byte arrives for `inactivityTimeout` ends as TimedOut, one still under way after
+    // `deadline` as TooSlow. A body longer than `bodyLimit` bytes is cut off there and reads as "", with the error
+    // TooLarge.
     explicit QtTransferComponent(std::chrono::milliseconds inactivityTimeout = std::chrono::seconds(60),
-                                 qsizetype bodyLimit = defaultBodyLimit, QObject* parent = nullptr);
+                                 qsizetype bodyLimit = defaultBodyLimit,
+                                 std::chrono::milliseconds deadline = std::chrono::seconds(180),
+                                 QObject* parent = nullptr);
     ~QtTransferComponent() override;
 
     void setUserName(const QString& userName) override;
@@ -45,8 +53,16 @@ private:
     bool takeAvailable(QNetworkReply* reply);
     void onFinished();
     void onAuthenticationRequired(QNetworkReply* reply, QAuthenticator* authenticator);
+    void onRequestSent();
+    // Ends the request under way with `error`.
+    void giveUp(const TransferError& error);
+    // Cuts the connection of a request that did not end with a whole answer, and drops the manager with its pool
+    // once control is back in the event loop (it may be in the middle of emitting a signal).
+    void dropConnections(const QUrl& url);
 
-    QNetworkAccessManager m_manager;
+    std::unique_ptr<QNetworkAccessManager> m_manager;
+    ConnectionCutter m_cutter;
+    QTimer m_deadline;
     std::chrono::milliseconds m_timeout;
     qsizetype m_bodyLimit;
     std::optional<TransferError> m_error;
@@ -55,6 +71,7 @@ private:
     QPointer<QNetworkReply> m_reply;
     QUrl m_requestUrl;
     bool m_accountOffered = false;
+    int m_sendsSinceOffer = 0;
     QByteArray m_body;
     // How much of the body has been decoded into m_text, with m_decoder, once the answer has ended.
     qsizetype m_decodedBytes = 0;

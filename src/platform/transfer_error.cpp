@@ -10,6 +10,10 @@ QString TransferError::reason() const
     switch (kind) {
     case Kind::CannotStart:
         return withDetail(u"the request could not be sent"_s);
+    case Kind::NoAddress:
+        return u"no address (set it in Options)"_s;
+    case Kind::TooSlow:
+        return u"too slow"_s;
     case Kind::CouldNotConnect:
         return withDetail(u"no answer"_s);
     case Kind::TimedOut:

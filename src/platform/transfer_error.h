@@ -9,8 +9,12 @@ struct TransferError
     {
         // The address is not one a request can be sent to, or another request is still under way.
         CannotStart,
+        // The site record has no address, so no request was sent.
+        NoAddress,
         CouldNotConnect,
         TimedOut,
+        // Still under way when the time allowed for a whole request had passed.
+        TooSlow,
         // The site answered with a status of 400 or more; its body is still read as the page.
         HttpStatus,
         TooLarge,

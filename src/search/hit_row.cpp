@@ -15,19 +15,29 @@ std::optional<QStringView> between(QStringView cell, QStringView start, QStringV
     return rest ? pieceAt(*rest, end, 0) : std::nullopt;
 }
 
+QString shown(const QString& field)
+{
+    if (field.size() <= HitRow::longestShownField)
+        return field;
+    return field.left(HitRow::longestShownField) + u'\u2026';
+}
+
 } // namespace
 
 QString HitRow::paneText() const
 {
     QString text;
     for (qsizetype i = 0; i < fields.size(); ++i)
-        text += fields.at(i) + (i == 3 ? u"\r\n"_s : u"\t"_s);
+        text += shown(fields.at(i)) + (i == 3 ? u"\r\n"_s : u"\t"_s);
     return text;
 }
 
 QString HitRow::promptText() const
 {
-    return fields.join(u'\t');
+    QStringList texts;
+    for (const QString& field : fields)
+        texts.append(shown(field));
+    return texts.join(u'\t');
 }
 
 HitRow cutHitRow(QStringView row)

@@ -27,8 +27,11 @@ std::optional<FetchResult> PageFetcher::fetch(int site, const SiteRequest& reque
         return std::nullopt;
     m_transfer.setUserName(m_store.read(site, SiteStore::Key::User));
     m_transfer.setPassword(m_store.read(site, SiteStore::Key::Pass));
-    const QString url =
-        siteUrl(m_store.read(site, SiteStore::Key::Addr), m_store.read(site, SiteStore::Key::Path), request.page);
+    const QString address = m_store.read(site, SiteStore::Key::Addr);
+    // Without an address the page name would stand where the host belongs, and its name would be looked up.
+    if (address.isEmpty())
+        return FetchResult{{}, TransferError{TransferError::Kind::NoAddress, {}}};
+    const QString url = siteUrl(address, m_store.read(site, SiteStore::Key::Path), request.page);
     // An address may hold an account typed into it; what cannot be parsed is not shown at all.
     const QUrl parsed(url);
     qCDebug(lcFetch).noquote() << "site" << site << request.method

@@ -136,6 +136,10 @@ std::optional<QString> SearchRun::fetchTrackDetails(int site, const QString& tra
         failure = answer->error ? answer->error->reason() : u"no FTP link on the details page"_s;
         return std::nullopt;
     }
+    if (!isUsableLinkRest(*linkRest)) {
+        failure = u"no usable FTP link on the details page"_s;
+        return std::nullopt;
+    }
     return ftpUrl(m_store.read(site, SiteStore::Key::User), m_store.read(site, SiteStore::Key::Pass), *linkRest);
 }
 
