@@ -1,7 +1,10 @@
 #include "scripted_listener.h"
 
-RunListener::Answer ScriptedListener::askAboutHit(const QString& hitText)
+#include "hit_row.h"
+
+RunListener::Answer ScriptedListener::askAboutHit(const HitRow& hit)
 {
+    const QString hitText = hit.promptText();
     shown.append(hitText);
     if (!results.endsWith(hitText + QStringLiteral("\r\n")))
         early.append(hitText);

@@ -23,6 +23,6 @@ public:
     QStringList early;
 
     void showResults(const QString& text) override { results = text; }
-    Answer askAboutHit(const QString& hitText) override;
+    Answer askAboutHit(const HitRow& hit) override;
     void showFtpUrl(const QString& url) override { shown.append(url); }
 };

@@ -216,6 +216,34 @@ private Q_SLOTS:
         QCOMPARE(hosts, asked);
     }
 
+    void sendsToTheAddressOrRefusesIt_data()
+    {
+        QTest::addColumn<QString>("address");
+        // The URL asked, or else the site's report.
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("bare host and port") << u"h.example:81"_s << u"http://h.example:81/mp3/search.asp"_s;
+        QTest::newRow("http://") << u"http://h.example:81"_s << u"http://h.example:81/mp3/search.asp"_s;
+        QTest::newRow("https://") << u"https://h.example"_s << u"https://h.example/mp3/search.asp"_s;
+        const QString refused = u"One: not a usable address (%1)"_s;
+        QTest::newRow("an account") << u"https://ann:pw@h.example"_s
+                                    << refused.arg(u"an account in it; set the user name and password in Options"_s);
+        QTest::newRow("another scheme") << u"ftp://h.example"_s
+                                        << refused.arg(u"only http:// and https:// addresses are used"_s);
+        QTest::newRow("a space") << u"h.example :81"_s << refused.arg(u"white space in it"_s);
+        QTest::newRow("a path") << u"http://h.example/mp3"_s << refused.arg(u"a path in it; set the path in Options"_s);
+    }
+
+    void sendsToTheAddressOrRefusesIt()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, expected);
+        CannedTransfer transfer;
+        RunHarness harness(transfer);
+        harness.settings.setSite(1, u"One"_s, address);
+        const QStringList reports = harness.summaries(u"x"_s);
+        QCOMPARE(transfer.requests.isEmpty() ? reports.value(0) : transfer.requests.at(0).url, expected);
+    }
+
     // The transfer reports two failures itself, and they end the run; every other failure leaves a page to scan.
     void endsTheRunOnlyOnAReportedFailure_data()
     {

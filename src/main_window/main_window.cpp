@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "hit_row.h"
 #include "message_boxes.h"
 #include "options_dialog.h"
 #include "results_pane.h"
@@ -131,9 +132,9 @@ void MainWindow::showResults(const QString& text)
     m_results->setText(text);
 }
 
-RunListener::Answer MainWindow::askAboutHit(const QString& hitText)
+RunListener::Answer MainWindow::askAboutHit(const HitRow& hit)
 {
-    const MessageBoxes::Answer answer = m_messageBoxes.askYesNoCancel(hitText, u"Do you want this MP3?"_s);
+    const MessageBoxes::Answer answer = m_messageBoxes.askYesNoCancel(hit.promptText(), u"Do you want this MP3?"_s);
     return answer == MessageBoxes::Answer::Yes  ? Answer::Yes
            : answer == MessageBoxes::Answer::No ? Answer::No
                                                 : Answer::Cancel;

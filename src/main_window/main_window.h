@@ -45,7 +45,7 @@ private:
     void runGuarded(const std::function<void()>& handler);
 
     void showResults(const QString& text) override;
-    Answer askAboutHit(const QString& hitText) override;
+    Answer askAboutHit(const HitRow& hit) override;
     void showFtpUrl(const QString& url) override;
 
     SiteStore& m_store;

@@ -4,6 +4,7 @@
 
 #include <QAuthenticator>
 #include <QMetaEnum>
+#include <QSslError>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringDecoder>
@@ -107,9 +108,39 @@ std::optional<TransferError> errorOf(const QNetworkReply* reply, bool accountOff
     }
 }
 
+int portOf(const QUrl& url)
+{
+    return url.port(url.scheme() == u"https"_s ? 443 : 80);
+}
+
 bool sameOrigin(const QUrl& a, const QUrl& b)
 {
-    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && a.port(80) == b.port(80);
+    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && portOf(a) == portOf(b);
+}
+
+// The first certificate fault in words for a person; Qt's own texts name the host.
+QString certificateFault(const QList<QSslError>& errors)
+{
+    for (const QSslError& error : errors) {
+        switch (error.error()) {
+        case QSslError::CertificateExpired:
+            return u"expired"_s;
+        case QSslError::CertificateNotYetValid:
+            return u"not yet valid"_s;
+        case QSslError::HostNameMismatch:
+            return u"issued for another name"_s;
+        case QSslError::SelfSignedCertificate:
+        case QSslError::SelfSignedCertificateInChain:
+        case QSslError::UnableToGetLocalIssuerCertificate:
+        case QSslError::UnableToGetIssuerCertificate:
+        case QSslError::UnableToVerifyFirstCertificate:
+        case QSslError::CertificateUntrusted:
+            return u"unknown authority"_s;
+        default:
+            break;
+        }
+    }
+    return errors.isEmpty() ? QString() : u"invalid"_s;
 }
 
 } // namespace
@@ -146,8 +177,9 @@ bool QtTransferComponent::start(const QString& url, const QString& method, const
         return false;
     }
     const QUrl target(url);
-    if (!target.isValid() || target.scheme() != u"http"_s || target.host().isEmpty()) {
-        m_error = TransferError{TransferError::Kind::CannotStart, u"not a valid http address"_s};
+    if (!target.isValid() || (target.scheme() != u"http"_s && target.scheme() != u"https"_s) ||
+        target.host().isEmpty()) {
+        m_error = TransferError{TransferError::Kind::CannotStart, u"not a valid web address"_s};
         return false;
     }
 
@@ -172,6 +204,7 @@ bool QtTransferComponent::start(const QString& url, const QString& method, const
     m_text.clear();
     m_handedOut = 0;
     m_accountOffered = false;
+    m_certificateFault.clear();
     m_error.reset();
     m_requestUrl = target;
     const QByteArray verb = method.toLatin1();
@@ -183,6 +216,9 @@ bool QtTransferComponent::start(const QString& url, const QString& method, const
     connect(m_reply, &QNetworkReply::readyRead, this, &QtTransferComponent::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &QtTransferComponent::onFinished);
     connect(m_reply, &QNetworkReply::requestSent, this, &QtTransferComponent::onRequestSent);
+    // Qt refuses the connection by itself; this only keeps the reason.
+    connect(m_reply, &QNetworkReply::sslErrors, this,
+            [this](const QList<QSslError>& errors) { m_certificateFault = certificateFault(errors); });
     // A redirect is a new request, which may rightly carry the account once more.
     connect(m_reply, &QNetworkReply::redirected, this, [this] { m_sendsSinceOffer = 0; });
     return true;
@@ -274,6 +310,8 @@ void QtTransferComponent::onFinished()
         return;
     m_deadline.stop();
     m_error = errorOf(reply, m_accountOffered);
+    if (m_error && m_error->kind == TransferError::Kind::Certificate)
+        m_error->detail = m_certificateFault;
     if (m_error && m_error->kind != TransferError::Kind::HttpStatus)
         dropConnections(reply->url());
     m_decoder = bodyDecoder(m_body, reply->rawHeader("Content-Type"));
@@ -310,7 +348,7 @@ void QtTransferComponent::giveUp(const TransferError& error)
 
 void QtTransferComponent::dropConnections(const QUrl& url)
 {
-    m_cutter.cutConnectionsTo(static_cast<quint16>(url.port(80)));
+    m_cutter.cutConnectionsTo(static_cast<quint16>(portOf(url)));
     // Owned by this component until then, so that it goes with the component if no event loop runs again.
     if (QNetworkAccessManager* manager = m_manager.release()) {
         manager->setParent(this);

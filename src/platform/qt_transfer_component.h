@@ -71,6 +71,7 @@ private:
     QPointer<QNetworkReply> m_reply;
     QUrl m_requestUrl;
     bool m_accountOffered = false;
+    QString m_certificateFault;
     int m_sendsSinceOffer = 0;
     QByteArray m_body;
     // How much of the body has been decoded into m_text, with m_decoder, once the answer has ended.

@@ -12,6 +12,8 @@ QString TransferError::reason() const
         return withDetail(u"the request could not be sent"_s);
     case Kind::NoAddress:
         return u"no address (set it in Options)"_s;
+    case Kind::BadAddress:
+        return withDetail(u"not a usable address"_s);
     case Kind::TooSlow:
         return u"too slow"_s;
     case Kind::CouldNotConnect:

@@ -11,6 +11,8 @@ struct TransferError
         CannotStart,
         // The site record has no address, so no request was sent.
         NoAddress,
+        // The site record's address is not one to send a request to; nothing was sent.
+        BadAddress,
         CouldNotConnect,
         TimedOut,
         // Still under way when the time allowed for a whole request had passed.

@@ -31,6 +31,8 @@ std::optional<FetchResult> PageFetcher::fetch(int site, const SiteRequest& reque
     // Without an address the page name would stand where the host belongs, and its name would be looked up.
     if (address.isEmpty())
         return FetchResult{{}, TransferError{TransferError::Kind::NoAddress, {}}};
+    if (const std::optional<QString> problem = addressProblem(address))
+        return FetchResult{{}, TransferError{TransferError::Kind::BadAddress, *problem}};
     const QString url = siteUrl(address, m_store.read(site, SiteStore::Key::Path), request.page);
     // An address may hold an account typed into it; what cannot be parsed is not shown at all.
     const QUrl parsed(url);

@@ -43,7 +43,7 @@ SearchRun::SearchRun(const SiteStore& store, TransferComponent& transfer, EventD
 {
 }
 
-QList<SiteReport> SearchRun::run(const QString& keywords)
+QList<SiteReport> SearchRun::run(const QString& keywords, std::optional<int> onlySite)
 {
     QList<SiteReport> reports;
     if (m_running || isStopped())
@@ -53,7 +53,7 @@ QList<SiteReport> SearchRun::run(const QString& keywords)
 
     showResults(u"Searching......"_s);
     const int sites = searchedSiteCount(m_store);
-    for (int site = 1; site <= sites; ++site) {
+    for (int site = onlySite.value_or(1); site <= onlySite.value_or(sites); ++site) {
         SiteReport report;
         report.site = site;
         const bool goOn = searchSite(site, keywords, report);
@@ -61,6 +61,7 @@ QList<SiteReport> SearchRun::run(const QString& keywords)
             break;
         log(report);
         reports.append(report);
+        m_listener.siteEnded(report);
         if (!goOn)
             break;
     }
@@ -71,6 +72,7 @@ bool SearchRun::searchSite(int site, const QString& keywords, SiteReport& report
 {
     try {
         report.name = m_store.read(site, SiteStore::Key::Name);
+        m_listener.siteStarted(site, report.name);
         const std::optional<FetchResult> answer = m_fetcher.fetch(site, searchRequest(keywords));
         if (!answer)
             return false;
@@ -98,7 +100,7 @@ void SearchRun::scanResultPage(int site, const QString& page, SiteReport& report
             if (!hit->isComplete())
                 return;
             ++report.hits;
-            const RunListener::Answer answer = m_listener.askAboutHit(hit->promptText());
+            const RunListener::Answer answer = m_listener.askAboutHit(*hit);
             if (isStopped())
                 return;
             if (answer == RunListener::Answer::Cancel) {
@@ -108,15 +110,15 @@ void SearchRun::scanResultPage(int site, const QString& page, SiteReport& report
             if (answer == RunListener::Answer::No)
                 continue;
             const QString& trackId = hit->fields.first();
-            QString failure;
-            const std::optional<QString> url = fetchTrackDetails(site, trackId, failure);
+            appendToResults(u"Getting Information...\r\n"_s);
+            const TrackDetails details = fetchTrackDetails(site, trackId);
             if (isStopped())
                 return;
-            if (!url) {
-                report.fail(u"details of %1: %2"_s.arg(trackId, failure));
+            if (!details.ftpUrl) {
+                report.fail(u"details of %1: %2"_s.arg(trackId, details.failure));
                 return;
             }
-            m_listener.showFtpUrl(*url);
+            m_listener.showFtpUrl(*details.ftpUrl);
             if (isStopped())
                 return;
         }
@@ -125,22 +127,17 @@ void SearchRun::scanResultPage(int site, const QString& page, SiteReport& report
     }
 }
 
-std::optional<QString> SearchRun::fetchTrackDetails(int site, const QString& trackId, QString& failure)
+TrackDetails SearchRun::fetchTrackDetails(int site, const QString& trackId)
 {
-    appendToResults(u"Getting Information...\r\n"_s);
     const std::optional<FetchResult> answer = m_fetcher.fetch(site, detailsRequest(trackId));
     if (!answer)
-        return std::nullopt;
+        return {};
     const std::optional<QString> linkRest = ftpLinkRest(answer->page);
-    if (!linkRest) {
-        failure = answer->error ? answer->error->reason() : u"no FTP link on the details page"_s;
-        return std::nullopt;
-    }
-    if (!isUsableLinkRest(*linkRest)) {
-        failure = u"no usable FTP link on the details page"_s;
-        return std::nullopt;
-    }
-    return ftpUrl(m_store.read(site, SiteStore::Key::User), m_store.read(site, SiteStore::Key::Pass), *linkRest);
+    if (!linkRest)
+        return {std::nullopt, answer->error ? answer->error->reason() : u"no FTP link on the details page"_s};
+    if (!isUsableLinkRest(*linkRest))
+        return {std::nullopt, u"no usable FTP link on the details page"_s};
+    return {ftpUrl(m_store.read(site, SiteStore::Key::User), m_store.read(site, SiteStore::Key::Pass), *linkRest), {}};
 }
 
 void SearchRun::showResults(const QString& text)

@@ -13,6 +13,13 @@ class RunListener;
 class SiteStore;
 class TransferComponent;
 
+// The end of a track's details step: the finished FTP URL, or why there is none.
+struct TrackDetails
+{
+    std::optional<QString> ftpUrl;
+    QString failure;
+};
+
 // A search over the configured sites: each site's result page is fetched, its hits are listed and offered one by
 // one, and for each wanted hit the track's details page gives the FTP URL to show. Everything happens on the
 // calling thread; window events are let through while a site is slow.
@@ -25,7 +32,10 @@ public:
     // Searches site 1 and each further site up to the first one without a name with the keyword string, and
     // returns what each site asked gave. A site whose request could not be sent or whose answer was too long ends
     // the run there. Failures of the settings store before the first site's turn are thrown.
-    QList<SiteReport> run(const QString& keywords);
+    QList<SiteReport> run(const QString& keywords, std::optional<int> onlySite = std::nullopt);
+    // Fetches the details page of a track of `site` and builds its FTP URL with the site's account. Nothing and no
+    // failure once the run was stopped.
+    TrackDetails fetchTrackDetails(int site, const QString& trackId);
     bool isRunning() const { return m_running; }
     // Ends the run under way for good, and every later one before it starts: nothing more is asked or shown.
     void stop() { m_fetcher.stop(); }
@@ -35,8 +45,6 @@ private:
     // Fills the site's report; false when the run must end after this site.
     bool searchSite(int site, const QString& keywords, SiteReport& report);
     void scanResultPage(int site, const QString& page, SiteReport& report);
-    // The finished FTP URL for the track, or why there is none in `failure`.
-    std::optional<QString> fetchTrackDetails(int site, const QString& trackId, QString& failure);
     void showResults(const QString& text);
     void appendToResults(const QString& text);
 
