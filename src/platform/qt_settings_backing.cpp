@@ -16,8 +16,11 @@ QString keyPath(const SettingsEntry& entry)
     return entry.section + u'/' + entry.key;
 }
 
+// A link's mode is the target's, which may be any file of the user's: only a file of our own is narrowed.
 void keepPrivate(const QString& path)
 {
+    if (QFileInfo(path).isSymbolicLink())
+        return;
     QFile file(path);
     if (file.exists() && (file.permissions() & ~(ownerOnly | QFileDevice::ReadUser | QFileDevice::WriteUser)))
         file.setPermissions(ownerOnly);
@@ -46,12 +49,26 @@ QString QtSettingsBacking::read(const QString& application, const QString& secti
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
     keepPrivate(settings.fileName());
     const QVariant value = settings.value(keyPath({section, key, {}}));
-    return value.typeId() == QMetaType::QString ? value.toString() : QString();
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString();
+    // A hand-edited value holding an unquoted comma reads as a list; the user meant the text with its commas.
+    case QMetaType::QStringList:
+    case QMetaType::QVariantList:
+        return value.toStringList().join(u',');
+    default:
+        return {};
+    }
 }
 
 void QtSettingsBacking::write(const QString& application, const QList<SettingsEntry>& entries)
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
+    // Writing through a link would rewrite whatever file it points at, dropping the lines we cannot parse, and make
+    // that file private; the user set the link up, so it is theirs to replace.
+    if (QFileInfo(settings.fileName()).isSymbolicLink())
+        throw std::runtime_error("the settings file is a symbolic link, which is never written through: " +
+                                 QFile::encodeName(settings.fileName()).toStdString());
     createPrivate(settings.fileName());
     QList<QVariant> earlier;
     earlier.reserve(entries.size());
