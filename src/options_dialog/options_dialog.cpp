@@ -1,6 +1,7 @@
 #include "options_dialog.h"
 
 #include <exception>
+#include <limits>
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,6 +39,8 @@ std::array<QLineEdit*, 5> column(QWidget* parent, const QString& name, const QSt
         box->setObjectName(name + QString::number(row + 1));
         box->setAccessibleName(caption + u' ' + QString::number(row + 1));
         box->setGeometry(fromTwips(left, 480 + 360 * row, width, 285));
+        // The default limit of 32767 characters would cut a longer stored value, and OK would store it cut.
+        box->setMaxLength(std::numeric_limits<int>::max());
         boxes[row] = box;
     }
     return boxes;
