@@ -1,5 +1,9 @@
 #include "canned_transfer.h"
 
+#include <utility>
+
+#include <QStringEncoder>
+
 bool CannedTransfer::start(const QString& url, const QString& method, const std::optional<QString>& body,
                            const QString& headerBlock)
 {
@@ -8,11 +12,10 @@ bool CannedTransfer::start(const QString& url, const QString& method, const std:
     return true;
 }
 
-QString CannedTransfer::readChunk(int size)
+QByteArray CannedTransfer::takeBody()
 {
-    if (beforeChunk)
-        beforeChunk();
-    const QString chunk = m_answer.page.left(size);
-    m_answer.page.remove(0, chunk.size());
-    return chunk;
+    if (beforeBody)
+        beforeBody();
+    QStringEncoder encoder(m_answer.charset.constData());
+    return encoder.encode(std::exchange(m_answer.page, {}));
 }

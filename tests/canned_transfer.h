@@ -6,8 +6,8 @@
 
 #include "transfer_component.h"
 
-// A transfer without a network: each request is answered at once from `answer`, and the body handed out in
-// pieces as the real transfer does. It remembers every request with the account it was given.
+// A transfer without a network: each request is answered at once from `answer`. It remembers every request with
+// the account it was given.
 class CannedTransfer final : public TransferComponent
 {
 public:
@@ -21,11 +21,13 @@ public:
     {
         QString page;
         std::optional<TransferError> error;
+        // What the page is written in, and what the answer says it is.
+        QByteArray charset = "UTF-8";
     };
 
     std::function<Answer(const Request&)> answer;
-    // Runs before each piece is handed out.
-    std::function<void()> beforeChunk;
+    // Runs when the body is taken.
+    std::function<void()> beforeBody;
     QList<Request> requests;
 
     void setUserName(const QString& userName) override { m_userName = userName; }
@@ -33,7 +35,8 @@ public:
     bool start(const QString& url, const QString& method, const std::optional<QString>& body,
                const QString& headerBlock) override;
     bool isRunning() const override { return false; }
-    QString readChunk(int size) override;
+    QByteArray takeBody() override;
+    QByteArray charset() const override { return m_answer.charset; }
     std::optional<TransferError> error() const override { return m_answer.error; }
     void abort() override { m_answer = {}; }
 

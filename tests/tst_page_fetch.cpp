@@ -93,7 +93,7 @@ private Q_SLOTS:
         const std::optional<FetchResult> result = fetching.fetch(1);
 
         QVERIFY(result);
-        QCOMPARE(result->page, page);
+        QCOMPARE(result->page.text(), page);
         QCOMPARE(result->error ? std::optional(result->error->kind) : std::nullopt, error);
         site.release();
     }

@@ -158,6 +158,27 @@ private Q_SLOTS:
         QCOMPARE(asked, wanted);
     }
 
+    // Pages in charsets that keep ASCII bytes are cut as bytes, others decoded whole; the hits read the same.
+    void readsHitsInThePagesCharset_data()
+    {
+        QTest::addColumn<QByteArray>("charset");
+        for (const char* charset : {"UTF-8", "windows-1252", "ISO-8859-15", "UTF-16LE"})
+            QTest::newRow(charset) << QByteArray(charset);
+    }
+
+    void readsHitsInThePagesCharset()
+    {
+        QFETCH(QByteArray, charset);
+        CannedTransfer transfer;
+        transfer.answer = [&](const auto&) {
+            return CannedTransfer::Answer{resultPage({hit(u"7"_s, u"Café €"_s, u"Ærø"_s)}), {}, charset};
+        };
+        RunHarness harness(transfer);
+        harness.settings.setSite(1, u"One"_s, u"one"_s);
+        harness.search(u"x"_s);
+        QCOMPARE(harness.listener.shown, QStringList{u"7\tCafé €\tÆrø\tAlbum"_s});
+    }
+
     void listsAtMostFiftyOneHits()
     {
         QStringList rows;

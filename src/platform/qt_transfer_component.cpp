@@ -1,19 +1,16 @@
 #include "qt_transfer_component.h"
 
-#include <vector>
+#include <utility>
 
 #include <QAuthenticator>
 #include <QMetaEnum>
 #include <QSslError>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QStringDecoder>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr qsizetype decodeBlock = 64 * 1024;
 
 QByteArray charsetOf(const QByteArray& contentType)
 {
@@ -28,31 +25,6 @@ QByteArray charsetOf(const QByteArray& contentType)
         }
     }
     return {};
-}
-
-// The decoder for the answer: the charset that it names; else UTF-8 when the bytes are valid UTF-8; else
-// Windows-1252, which is what old pages without a charset mostly are; else Latin-1.
-QStringDecoder bodyDecoder(const QByteArray& body, const QByteArray& contentType)
-{
-    const QByteArray charset = charsetOf(contentType);
-    if (!charset.isEmpty()) {
-        QStringDecoder named(charset.constData());
-        if (named.isValid())
-            return named;
-    }
-    // The check decodes into one small buffer over and over, so it needs no memory the size of the page.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    std::vector<QChar> scratch(utf8.requiredSpace(decodeBlock) + 4);
-    for (qsizetype at = 0; at < body.size() && !utf8.hasError(); at += decodeBlock)
-        utf8.appendToBuffer(scratch.data(), QByteArrayView(body).sliced(at, std::min(decodeBlock, body.size() - at)));
-    // A sequence left unfinished at the end counts as an error only once something follows it.
-    utf8.appendToBuffer(scratch.data(), QByteArrayView("\n"));
-    if (!utf8.hasError())
-        return QStringDecoder(QStringDecoder::Utf8);
-    QStringDecoder windows1252("windows-1252");
-    if (windows1252.isValid())
-        return windows1252;
-    return QStringDecoder(QStringDecoder::Latin1);
 }
 
 void addHeaderBlock(QNetworkRequest& request, const QString& block)
@@ -200,9 +172,7 @@ bool QtTransferComponent::start(const QString& url, const QString& method, const
     m_manager->clearAccessCache();
     m_cutter.noteOpenSockets();
     m_body.clear();
-    m_decodedBytes = 0;
-    m_text.clear();
-    m_handedOut = 0;
+    m_charset.clear();
     m_accountOffered = false;
     m_certificateFault.clear();
     m_error.reset();
@@ -234,33 +204,16 @@ std::optional<TransferError> QtTransferComponent::error() const
     return m_error;
 }
 
-QString QtTransferComponent::readChunk(int size)
+QByteArray QtTransferComponent::takeBody()
 {
-    if (isRunning() || size <= 0)
+    if (isRunning())
         return {};
-    // The body is decoded just ahead of what is handed out, so the page is never held here whole as text.
-    while (m_text.size() - m_handedOut <= size && m_decodedBytes < m_body.size()) {
-        const qsizetype block = std::min(decodeBlock, m_body.size() - m_decodedBytes);
-        m_text.remove(0, m_handedOut);
-        m_handedOut = 0;
-        m_text += m_decoder.decode(QByteArrayView(m_body).sliced(m_decodedBytes, block));
-        m_decodedBytes += block;
-        if (m_decodedBytes == m_body.size()) {
-            m_body.clear();
-            m_decodedBytes = 0;
-        }
-    }
-    qsizetype length = std::min<qsizetype>(size, m_text.size() - m_handedOut);
-    // Never hand out half of a surrogate pair when the pair fits whole into the next piece.
-    if (length > 1 && m_handedOut + length < m_text.size() && m_text.at(m_handedOut + length - 1).isHighSurrogate())
-        --length;
-    const QString chunk = m_text.mid(m_handedOut, length);
-    m_handedOut += length;
-    if (m_handedOut >= m_text.size()) {
-        m_text.clear();
-        m_handedOut = 0;
-    }
-    return chunk;
+    return std::exchange(m_body, {});
+}
+
+QByteArray QtTransferComponent::charset() const
+{
+    return m_charset;
 }
 
 void QtTransferComponent::abort()
@@ -274,9 +227,6 @@ void QtTransferComponent::abort()
         dropConnections(reply->url());
     }
     m_body.clear();
-    m_decodedBytes = 0;
-    m_text.clear();
-    m_handedOut = 0;
 }
 
 void QtTransferComponent::onReadyRead()
@@ -289,6 +239,13 @@ bool QtTransferComponent::takeAvailable(QNetworkReply* reply)
 {
     if (!reply->isOpen())
         return true;
+    // One buffer for the whole body, as long as the site says it will be (within the limit), so that it is not
+    // moved and copied as it grows.
+    if (m_body.isEmpty()) {
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (announced > 0)
+            m_body.reserve(std::min<qint64>(announced, m_bodyLimit + 1));
+    }
     // Straight into the body: read(maxSize) would first allocate maxSize bytes, the whole allowance, every time.
     const qint64 wanted = std::min<qint64>(reply->bytesAvailable(), m_bodyLimit - m_body.size() + 1);
     const qsizetype had = m_body.size();
@@ -314,10 +271,7 @@ void QtTransferComponent::onFinished()
         m_error->detail = m_certificateFault;
     if (m_error && m_error->kind != TransferError::Kind::HttpStatus)
         dropConnections(reply->url());
-    m_decoder = bodyDecoder(m_body, reply->rawHeader("Content-Type"));
-    m_decodedBytes = 0;
-    m_text.clear();
-    m_handedOut = 0;
+    m_charset = charsetOf(reply->rawHeader("Content-Type"));
     m_reply = nullptr;
     reply->deleteLater();
 }

@@ -7,7 +7,6 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
-#include <QStringDecoder>
 #include <QTimer>
 #include <QUrl>
 
@@ -30,8 +29,8 @@ public:
     static constexpr qsizetype defaultBodyLimit = qsizetype(64) << 20;
 
     // A request during which no byte arrives for `inactivityTimeout` ends as TimedOut, one still under way after
-    // `deadline` as TooSlow. A body longer than `bodyLimit` bytes is cut off there and reads as "", with the error
-    // TooLarge.
+    // `deadline` as TooSlow. A body longer than `bodyLimit` bytes is cut off there and is handed over as "", with the
+    // error TooLarge.
     explicit QtTransferComponent(std::chrono::milliseconds inactivityTimeout = std::chrono::seconds(60),
                                  qsizetype bodyLimit = defaultBodyLimit,
                                  std::chrono::milliseconds deadline = std::chrono::seconds(180),
@@ -43,7 +42,8 @@ public:
     bool start(const QString& url, const QString& method, const std::optional<QString>& body,
                const QString& headerBlock) override;
     bool isRunning() const override;
-    QString readChunk(int size) override;
+    QByteArray takeBody() override;
+    QByteArray charset() const override;
     std::optional<TransferError> error() const override;
     void abort() override;
 
@@ -74,9 +74,5 @@ private:
     QString m_certificateFault;
     int m_sendsSinceOffer = 0;
     QByteArray m_body;
-    // How much of the body has been decoded into m_text, with m_decoder, once the answer has ended.
-    qsizetype m_decodedBytes = 0;
-    QStringDecoder m_decoder;
-    QString m_text;
-    qsizetype m_handedOut = 0;
+    QByteArray m_charset;
 };

@@ -2,12 +2,12 @@
 
 #include <optional>
 
+#include <QByteArray>
 #include <QString>
 
 #include "transfer_error.h"
 
-// One HTTP client used for one request at a time: start it, wait while it runs, then read its body as text in
-// pieces.
+// One HTTP client used for one request at a time: start it, wait while it runs, then take its body.
 class TransferComponent
 {
 public:
@@ -23,8 +23,11 @@ public:
                        const QString& headerBlock) = 0;
     // True while the request started last is under way; false once it has ended in any way.
     virtual bool isRunning() const = 0;
-    // The next piece of at most `size` characters of the answer's body, each piece once, then "".
-    virtual QString readChunk(int size) = 0;
+    // The answer's body as it arrived, handed over whole once the request has ended; "" after that, and after a
+    // request that ended without one.
+    virtual QByteArray takeBody() = 0;
+    // The charset the answer's Content-Type names, or "" when it names none.
+    virtual QByteArray charset() const = 0;
     // Why the request started last went wrong, once it has ended; nothing after a whole answer with a good status.
     // An answer over the size limit reports so once its body has been read.
     virtual std::optional<TransferError> error() const = 0;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QStringList>
 #include <QStringView>
+
+class Page;
 
 // What the scan cuts from one row of a result page: the track ID from the first cell's link, then the track,
 // artist and album values of cells 2, 3 and 4, as far as the row fits the expected layout.
@@ -22,3 +25,6 @@ struct HitRow
 };
 
 HitRow cutHitRow(QStringView row);
+// The same cut on a row of a page's undecoded bytes, whose charset keeps ASCII bytes as they are; only the fields
+// are decoded.
+HitRow cutHitRow(QByteArrayView row, const Page& page);

@@ -1,13 +1,15 @@
 #include "marker_split.h"
 
-MarkerSplit::MarkerSplit(QStringView text, QStringView marker)
+template <typename View>
+BasicMarkerSplit<View>::BasicMarkerSplit(View text, View marker)
     : m_text(text), m_marker(marker), m_allFound(text.isEmpty() || marker.isEmpty())
 {
     if (!text.isEmpty())
         m_starts.push_back(0);
 }
 
-bool MarkerSplit::findNextStart()
+template <typename View>
+bool BasicMarkerSplit<View>::findNextStart()
 {
     if (m_allFound)
         return false;
@@ -20,7 +22,8 @@ bool MarkerSplit::findNextStart()
     return true;
 }
 
-std::optional<QStringView> MarkerSplit::piece(qsizetype n)
+template <typename View>
+std::optional<View> BasicMarkerSplit<View>::piece(qsizetype n)
 {
     if (n < 0)
         return std::nullopt;
@@ -34,7 +37,5 @@ std::optional<QStringView> MarkerSplit::piece(qsizetype n)
     return m_text.sliced(start, end - start);
 }
 
-std::optional<QStringView> pieceAt(QStringView text, QStringView marker, qsizetype n)
-{
-    return MarkerSplit(text, marker).piece(n);
-}
+template class BasicMarkerSplit<QStringView>;
+template class BasicMarkerSplit<QByteArrayView>;

@@ -10,12 +10,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr int chunkSize = 1024;
-
-} // namespace
-
 PageFetcher::PageFetcher(const SiteStore& store, TransferComponent& transfer, EventDelivery& events)
     : m_store(store), m_transfer(transfer), m_events(events)
 {
@@ -46,25 +40,14 @@ std::optional<FetchResult> PageFetcher::fetch(int site, const SiteRequest& reque
     }
     while (m_transfer.isRunning() && !m_stopped)
         m_events.waitAndDeliver();
+    // What the wait left pending, before the page is looked at; a close among it ends the fetch.
+    m_events.deliverPending();
     if (m_stopped)
         return std::nullopt;
-
-    FetchResult result;
-    QString chunk;
-    for (;;) {
-        result.page += chunk;
-        // Once the body is buffered nothing more may arrive, so this delivery must not wait.
-        m_events.deliverPending();
-        if (m_stopped)
-            return std::nullopt;
-        chunk = m_transfer.readChunk(chunkSize);
-        if (chunk.isEmpty())
-            break;
-    }
+    FetchResult result{Page(m_transfer.takeBody(), m_transfer.charset()), m_transfer.error()};
     if (m_stopped)
         return std::nullopt;
-    result.error = m_transfer.error();
-    qCDebug(lcFetch).noquote() << "site" << site << "read" << result.page.size() << "characters"
+    qCDebug(lcFetch).noquote() << "site" << site << "read" << result.page.body().size() << "bytes"
                                << (result.error ? result.error->reason() : u"in full"_s);
     return result;
 }

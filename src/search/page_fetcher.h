@@ -2,8 +2,7 @@
 
 #include <optional>
 
-#include <QString>
-
+#include "page.h"
 #include "transfer_error.h"
 
 class EventDelivery;
@@ -11,16 +10,16 @@ class SiteStore;
 class TransferComponent;
 struct SiteRequest;
 
-// What a fetch read: the answer's body as text, and what went wrong, if anything. A failed request still has a
-// page, the body that arrived, which is often "".
+// What a fetch read: the answer's body, and what went wrong, if anything. A failed request still has a page, the
+// body that arrived, which is often empty.
 struct FetchResult
 {
-    QString page;
+    Page page;
     std::optional<TransferError> error;
 };
 
-// Sends one request to a site and reads the whole answer, letting window events through while it waits and
-// between pieces, so the window stays live during a slow site.
+// Sends one request to a site and takes the whole answer, letting window events through while it waits, so the
+// window stays live during a slow site.
 class PageFetcher
 {
 public:

@@ -6,21 +6,31 @@ constexpr qsizetype lastRow = 2 * ResultScan::mostHits;
 
 } // namespace
 
-ResultScan::ResultScan(const QString& page) : m_page(page), m_rows(m_page, u"<TR")
+ResultScan::ResultScan(const Page& page) : m_page(page), m_text(page.keepsAscii() ? QString() : page.text())
 {
+    if (m_page.keepsAscii())
+        m_byteRows.emplace(m_page.body(), QByteArrayView("<TR"));
+    else
+        m_textRows.emplace(m_text, QStringView(u"<TR"));
+}
+
+ResultScan::ResultScan(const QString& text) : m_text(text)
+{
+    m_textRows.emplace(m_text, QStringView(u"<TR"));
 }
 
 std::optional<HitRow> ResultScan::nextRow()
 {
     if (m_ended || m_nextRow > lastRow)
         return std::nullopt;
-    const std::optional<QStringView> row = m_rows.piece(m_nextRow);
-    m_nextRow += 2;
-    if (!row) {
-        m_ended = true;
-        return std::nullopt;
+    std::optional<HitRow> hit;
+    if (m_byteRows) {
+        if (const std::optional<QByteArrayView> row = m_byteRows->piece(m_nextRow))
+            hit = cutHitRow(*row, m_page);
+    } else if (const std::optional<QStringView> row = m_textRows->piece(m_nextRow)) {
+        hit = cutHitRow(*row);
     }
-    HitRow hit = cutHitRow(*row);
-    m_ended = !hit.isComplete();
+    m_nextRow += 2;
+    m_ended = !hit || !hit->isComplete();
     return hit;
 }

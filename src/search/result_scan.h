@@ -6,6 +6,7 @@
 
 #include "hit_row.h"
 #include "marker_split.h"
+#include "page.h"
 
 // Walks a result page's hit rows: every second piece between "<TR" markers, from the second to the 102nd, so at
 // most 51 hits. The scan ends after the last of those, at the first row that is missing, or right after a row that
@@ -15,15 +16,20 @@ class ResultScan
 public:
     static constexpr int mostHits = 51;
 
-    // Keeps its own copy of the page, so a change to the caller's text does not change the rows scanned.
-    explicit ResultScan(const QString& page);
+    // Keeps its own reference to the page, so nothing done to the caller's copy changes the rows scanned. A page
+    // whose charset keeps ASCII bytes is cut as bytes; any other is decoded whole first.
+    explicit ResultScan(const Page& page);
+    // Scans text that is already decoded.
+    explicit ResultScan(const QString& text);
     Q_DISABLE_COPY_MOVE(ResultScan)
 
     std::optional<HitRow> nextRow();
 
 private:
-    const QString m_page;
-    MarkerSplit m_rows;
+    const Page m_page;
+    const QString m_text;
+    std::optional<ByteMarkerSplit> m_byteRows;
+    std::optional<MarkerSplit> m_textRows;
     qsizetype m_nextRow = 2;
     bool m_ended = false;
 };

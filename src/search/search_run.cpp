@@ -90,7 +90,7 @@ bool SearchRun::searchSite(int site, const QString& keywords, SiteReport& report
     }
 }
 
-void SearchRun::scanResultPage(int site, const QString& page, SiteReport& report)
+void SearchRun::scanResultPage(int site, const Page& page, SiteReport& report)
 {
     ResultScan scan(page);
     showResults(headingLine);
@@ -132,7 +132,7 @@ TrackDetails SearchRun::fetchTrackDetails(int site, const QString& trackId)
     const std::optional<FetchResult> answer = m_fetcher.fetch(site, detailsRequest(trackId));
     if (!answer)
         return {};
-    const std::optional<QString> linkRest = ftpLinkRest(answer->page);
+    const std::optional<QString> linkRest = ftpLinkRest(answer->page.text());
     if (!linkRest)
         return {std::nullopt, answer->error ? answer->error->reason() : u"no FTP link on the details page"_s};
     if (!isUsableLinkRest(*linkRest))

@@ -44,7 +44,7 @@ public:
 private:
     // Fills the site's report; false when the run must end after this site.
     bool searchSite(int site, const QString& keywords, SiteReport& report);
-    void scanResultPage(int site, const QString& page, SiteReport& report);
+    void scanResultPage(int site, const Page& page, SiteReport& report);
     void showResults(const QString& text);
     void appendToResults(const QString& text);
 
