@@ -1,149 +1,119 @@
-#include <csignal>
-
-#include <sys/resource.h>
-
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QScopeGuard>
-#include <QSettings>
-#include <QTest>
-#include <QTimer>
+#include <QDir>
 
 #include "options_dialog.h"
-#include "fake_message_boxes.h"
-#include "temporary_settings.h"
+#include "window_harness.h"
 
 using namespace Qt::StringLiterals;
 
-// The dialog over a settings file of its own, holding `stored` unless that is empty. Values are written site by site
-// as "Name|Addr|Path|User|Pass|Name|...", less the empty ones at the end.
-struct Harness
-{
-    explicit Harness(const QString& stored = {})
-    {
-        for (int cell = 0; cell < 25 && !stored.isEmpty(); ++cell)
-            settings.store.write({{cell / 5 + 1, SiteStore::Key(cell % 5), stored.section(u'|', cell, cell)}});
-    }
-    QLineEdit* box(const QString& name) const { return dialog.findChild<QLineEdit*>(name); }
-    // The boxes' values or, inFile, a fresh reader's, "?" for a missing key. QSettings answers from a cache for a
-    // name it has seen, so the file is read under a new one.
-    QString values(bool inFile = false) const
-    {
-        static int copies = 0;
-        const QString copy = settings.folder() + u"/%1.ini"_s.arg(++copies);
-        QFile::copy(settings.fileName(), copy);
-        const QSettings file(copy, QSettings::IniFormat);
-        QStringList values;
-        for (int cell = 0; cell < 25; ++cell) {
-            const QString key = u"Site%1/%2"_s.arg(cell / 5 + 1).arg(u"NameAddrPathUserPass"_s.mid(cell % 5 * 4, 4));
-            values += inFile ? file.value(key, u"?"_s).toString() : box(u"txt"_s + key.mid(6) + key[4])->text();
-        }
-        return values.join(u'|').remove(QRegularExpression(u"\\|+$"_s));
-    }
-    // A step types a box's new text ("box=text"), clicks a button, or clicks OK while every write fails ("full disk").
-    void run(const QString& step)
-    {
-        if (QLineEdit* edited = box(step.section(u'=', 0, 0)); step.contains(u'=')) {
-            edited->clear();
-            return QTest::keyClicks(edited, step.section(u'=', 1));
-        }
-        if (step != u"full disk")
-            return dialog.findChild<QPushButton*>(step)->click();
-        // A file size limit of 0 fails writes as a full disk would; SIGXFSZ would end the process instead.
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, SIG_IGN);
-        // Nothing is checked while writes fail, as the test log could not be written either.
-        if (const rlimit full{0, saved.rlim_max}; setrlimit(RLIMIT_FSIZE, &full) == 0)
-            dialog.findChild<QPushButton*>(u"cmdOK"_s)->click();
-        setrlimit(RLIMIT_FSIZE, &saved);
-        QVERIFY2(boxes.shown.value(0).text.contains(settings.fileName()), "no message naming the file");
-    }
-    // Runs `interact` while showModal() is up, then closes the dialog even when a check failed. Every showing is
-    // laid out alike and starts in the first name, wherever the last one left the focus.
-    void showWhile(const auto& interact)
-    {
-        bool ran = false;
-        QTimer::singleShot(0, &dialog, [&] {
-            const auto closing = qScopeGuard([&] { dialog.close(); });
-            ran = true;
-            QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            QCOMPARE(dialog.size(), QSize(494, 315));
-            for (const QWidget* c : dialog.findChildren<QWidget*>(QRegularExpression(u"^(lbl|cmd)"_s)))
-                QVERIFY(
-                    c->contentsRect().contains(QRect({}, c->fontMetrics().size(0, c->property("text").toString()))));
-            QStringList visited;
-            for (int stop = 0; stop < 28; ++stop, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
-                visited += QApplication::focusWidget()->objectName().mid(3);
-            QCOMPARE(visited.join(u' '),
-                     u"Name1 Name2 Name3 Name4 Name5 Addr1 Addr2 Addr3 Addr4 Addr5 Path1 Path2 Path3 Path4 "
-                     u"Path5 OK Cancel User1 User2 User3 User4 User5 Pass1 Pass2 Pass3 Pass4 Pass5 Name1"_s);
-            interact();
-        });
-        dialog.showModal();
-        QVERIFY2(ran, "showModal() returned without running its event loop");
-    }
+// Qt repeats the owner's bits as the current user's.
+constexpr auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
 
-    TemporarySettings settings;
-    FakeMessageBoxes boxes;
-    OptionsDialog dialog{settings.store, boxes};
-};
+// The 25 values site by site, as the boxes show them or, given a store, as it holds them.
+static QStringList values(const QDialog& dialog, const SiteStore* store = nullptr)
+{
+    QStringList found;
+    for (int cell = 0; cell < 25; ++cell) {
+        const auto [site, key] = std::pair(cell / 5 + 1, SiteStore::Key(cell % 5));
+        const QString box = u"txt"_s + SiteStore::keyName(key) + QString::number(site);
+        found += store ? store->read(site, key) : dialog.findChild<QLineEdit*>(box)->text();
+    }
+    return found;
+}
 
 class TestOptionsDialog : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void showingsLoadWhatTheLastOkStored_data()
+    void okStoresEveryBoxAndClosingStoresNothing_data()
     {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("storedAfter");
-        QTest::addColumn<QString>("shownNext");
-        const QString none = QStringList(25, u"?"_s).join(u'|'), defaults = u"Quillfen|localhost:8765|/mp3/"_s;
-        const QString home = u"Home|h|/m/|me|pw"_s, spaced = u" |s|/s/|su|sp"_s, edited = u"N|h|/m/|me|pw||||u"_s;
-        const QString typed = defaults + u"||p w!|Two"_s, edits = u"txtName1=N,txtUser2=u,full disk"_s;
-        QTest::newRow("first start, Cancel") << QString() << QString() << none << defaults;
-        QTest::newRow("first start, OK") << QString() << u"cmdOK"_s << defaults << defaults;
-        QTest::newRow("site 1 named one space") << spaced << QString() << spaced << spaced;
-        // The next showing finds site 1 unnamed but with values, and shows the defaults instead.
-        QTest::newRow("name cleared, OK") << home << u"txtName1=,cmdOK"_s << u"|h|/m/|me|pw"_s << defaults;
-        QTest::newRow("OK then Cancel") << QString() << u"txtName2=Two,txtPass1=p w!,cmdOK"_s << typed << typed;
-        QTest::newRow("OK on a full disk, then Cancel") << home << edits << home << home;
-        QTest::newRow("OK on a full disk, then OK") << home << edits + u",cmdOK"_s << edited << edited;
+        QTest::addColumn<QStringList>("site1");
+        QTest::addColumn<QStringList>("row1");
+        QTest::addColumn<bool>("byCloseBox");
+        const QStringList defaults{u"Quillfen"_s, u"localhost:8765"_s, u"/mp3/"_s, {}, {}};
+        const QStringList longer{u"Long"_s, QString(40000, u'a'), u"/l/"_s, u"lu"_s, QString(40000, u'p')};
+        // Without a name the record counts as empty, user name and password included.
+        QTest::newRow("site 1 unnamed, Cancel") << u"|h|/m/|me|pw"_s.split(u'|') << defaults << false;
+        QTest::newRow("values over a box's default 32767 characters, close box") << longer << longer << true;
     }
 
-    void showingsLoadWhatTheLastOkStored()
+    void okStoresEveryBoxAndClosingStoresNothing()
     {
-        QFETCH(QString, stored);
-        QFETCH(QString, steps);
-        QFETCH(QString, storedAfter);
-        QFETCH(QString, shownNext);
-        Harness h(stored);
-        h.showWhile([&] {
-            for (const QString& step : steps.split(u',', Qt::SkipEmptyParts))
-                h.run(step);
-            // Edits after the last OK are Cancel's to discard, even with Enter or Escape pressed in them. A password
-            // shows a "*" per character and takes no input method, which would show it as it is composed.
-            for (QLineEdit* box : h.dialog.findChildren<QLineEdit*>()) {
-                QTest::keyClicks(box, u"abandoned"_s);
-                QTest::keySequence(box, QKeySequence(Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape));
-                const bool secret = box->objectName().startsWith(u"txtPass"_s);
-                QCOMPARE(box->displayText(), secret ? QString(box->text().size(), u'*') : box->text());
-                QCOMPARE(box->testAttribute(Qt::WA_InputMethodEnabled), !secret);
+        QFETCH(QStringList, site1);
+        QFETCH(QStringList, row1);
+        QFETCH(bool, byCloseBox);
+        TemporarySettings settings;
+        settings.setSite(1, site1[0], site1[1], site1[2], site1[3], site1[4]);
+        settings.setSite(3, u"Three"_s, u"t"_s, u"/t/"_s, u"tu"_s, u"tp"_s);
+        FakeMessageBoxes boxes;
+        OptionsDialog dialog(settings.store, boxes);
+        QStringList stored;
+        const auto okThenClose = [&](QWidget*) {
+            // Rows 2 to 5 show what is stored, never a default.
+            const QStringList rest = QStringList(5, {}) + u"Three t /t/ tu tp"_s.split(u' ') + QStringList(10, {});
+            QCOMPARE(values(dialog), row1 + rest);
+            // A change in every box shows up any box that OK leaves out.
+            for (QLineEdit* edited : dialog.findChildren<QLineEdit*>())
+                QTest::keyClick(edited, '+');
+            dialog.findChild<QPushButton*>(u"cmdOK"_s)->click();
+            QCOMPARE(stored = values(dialog, &settings.store), values(dialog));
+            // Enter would store and Escape close, were either to press a button.
+            for (QLineEdit* edited : dialog.findChildren<QLineEdit*>()) {
+                QTest::keyClicks(edited, u"abandoned"_s);
+                QTest::keySequence(edited, QKeySequence(Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape));
+                const bool secret = edited->objectName().startsWith(u"txtPass"_s);
+                QCOMPARE(edited->displayText(), secret ? QString(edited->text().size(), u'*') : edited->text());
             }
-            QVERIFY(h.dialog.isVisible());
-            h.dialog.findChild<QPushButton*>(u"cmdCancel"_s)->click();
-            QVERIFY(!h.dialog.isVisible());
-        });
-        QCOMPARE(h.values(true), storedAfter);
-        QCOMPARE(h.boxes.shown.size(), steps.count(u"full disk"_s));
-        h.showWhile([&] { QCOMPARE(h.values(), shownNext); });
+            QVERIFY(dialog.isVisible());
+            byCloseBox ? void(dialog.close()) : dialog.findChild<QPushButton*>(u"cmdCancel"_s)->click();
+            QVERIFY(!dialog.isVisible());
+        };
+        QVERIFY(whileModal([&] { dialog.showModal(); }, okThenClose));
+        QCOMPARE(values(dialog, &settings.store), stored);
+        // The file holds passwords, so it is made for its owner alone.
+        QCOMPARE(QFile::permissions(settings.fileName()), ownerOnly);
+        // The next showing loads afresh, without the abandoned edits.
+        QVERIFY(whileModal([&] { dialog.showModal(); }, [&](QWidget*) { QCOMPARE(values(dialog), stored); }));
+    }
+
+    void failedOkSaysSoAndKeepsTheEdits_data()
+    {
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("full disk") << false;
+        // Reading may follow the link; writing through it would rewrite the target, dropping the lines the settings
+        // format cannot parse, and narrow the target's mode.
+        QTest::newRow("settings file is a symbolic link") << true;
+    }
+
+    void failedOkSaysSoAndKeepsTheEdits()
+    {
+        QFETCH(bool, linked);
+        TemporarySettings settings;
+        const QByteArray text = "[Site1]\nName=Linked\nnot a setting\n";
+        const auto mode = ownerOnly | QFile::ReadOther;
+        QFile target(settings.folder() + u"/shared.conf"_s);
+        QVERIFY(target.open(QIODevice::WriteOnly) && target.write(text) > 0 && target.setPermissions(mode));
+        target.close();
+        QVERIFY(QDir().mkpath(settings.folder() + u"/Tunedrop"_s) && target.link(settings.fileName()));
+        BrokenSettings broken;
+        FakeMessageBoxes boxes;
+        OptionsDialog dialog(linked ? settings.store : broken.store, boxes);
+        const auto editThenOk = [&](QWidget*) {
+            auto* name = dialog.findChild<QLineEdit*>(u"txtName1"_s);
+            QCOMPARE(name->text(), linked ? u"Linked"_s : QString());
+            name->setText(u"Edited"_s);
+            dialog.findChild<QPushButton*>(u"cmdOK"_s)->click();
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(name->text(), u"Edited"_s);
+            QVERIFY(boxes.shown.size() == 1 && boxes.shown[0].contains(u"could not be saved"_s));
+            QVERIFY(boxes.shown[0].contains(linked ? settings.fileName() : u"disk full"_s));
+        };
+        QVERIFY(whileModal([&] { dialog.showModal(); }, editThenOk));
+        QVERIFY(target.open(QIODevice::ReadOnly));
+        QCOMPARE(target.readAll(), text);
+        QCOMPARE(target.permissions(), mode);
     }
 };
 
 QTEST_MAIN(TestOptionsDialog)
-
 #include "tst_options_dialog.moc"
