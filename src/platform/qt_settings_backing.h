@@ -3,7 +3,8 @@
 #include "settings_backing.h"
 
 // The settings backing over QSettings in the platform's native format and per-user scope, with the application
-// name as both organisation and application. The file holds passwords, so it is kept private to its owner.
+// name as both organisation and application. The file holds passwords, so it is kept private to its owner. A file
+// that is a symbolic link is read through the link but never written or narrowed through it.
 class QtSettingsBacking final : public SettingsBacking
 {
 public:
