@@ -12,6 +12,7 @@
 
 #include "hit_row.h"
 #include "marker_split.h"
+#include "page.h"
 #include "result_scan.h"
 
 using namespace Qt::StringLiterals;
@@ -167,9 +168,27 @@ void scan(const QString& page)
 
 } // namespace
 
+// The page cut as bytes must give the very hits of the same page decoded whole and cut as text.
+void compareBytesWithText(const Page& bytes, const QString& text)
+{
+    ResultScan byBytes(bytes);
+    ResultScan byText(text);
+    for (;;) {
+        const std::optional<HitRow> fromBytes = byBytes.nextRow();
+        const std::optional<HitRow> fromText = byText.nextRow();
+        require(fromBytes.has_value() == fromText.has_value(), "the byte scan ends elsewhere than the text scan", text);
+        if (!fromBytes)
+            return;
+        require(fromBytes->fields == fromText->fields, "the byte scan cuts other fields than the text scan", text);
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString page = QString::fromUtf8(QByteArrayView(data, static_cast<qsizetype>(size)));
+    // Without a charset the body is read as UTF-8 when it is valid UTF-8, else as Windows-1252.
+    const Page bytes(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), {});
+    const QString page = bytes.text();
+    compareBytesWithText(bytes, page);
     checkSplit(page, u"<TR");
     // A marker cut from the page itself may overlap itself ("aa" in "aaa"), which "<TR" never does.
     if (page.size() >= 2)
