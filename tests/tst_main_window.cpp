@@ -1,4 +1,6 @@
+#include <QLabel>
 #include <QSignalSpy>
+#include <QTextDocumentFragment>
 
 #include "canned_transfer.h"
 #include "window_harness.h"
@@ -67,6 +69,41 @@ private Q_SLOTS:
         harness.search(u"x"_s);
         QCOMPARE(canned.requests.size(), 1);
         QCOMPARE(harness.boxes.shown.size(), duringAPrompt ? 1 : 0);
+    }
+
+    // The site report follows the run site by site, counts what the sites gave once it has ended and starts afresh
+    // with each run; a site's name in it stays as it is written, also in the tooltip.
+    void reportsWhatEachSiteGave()
+    {
+        CannedTransfer canned;
+        MainWindowHarness harness(&canned);
+        harness.settings.setSite(1, u"<b>One</b>"_s, u"one"_s);
+        harness.settings.setSite(2, u"Two"_s, u"two"_s);
+        auto* report = harness.window.findChild<QLabel*>(u"lblSiteReport"_s);
+        QString page = u"<TR><TR>"_s;
+        QStringList seen; // The report as each request goes out.
+        canned.answer = [&](const CannedTransfer::Request& request) {
+            seen << report->text() + u" / "_s + report->accessibleDescription();
+            if (request.url.startsWith(u"http://two"_s))
+                return CannedTransfer::Answer{{}, TransferError{TransferError::Kind::CouldNotConnect, u"refused"_s}};
+            return CannedTransfer::Answer{page, {}};
+        };
+        const QString list = u"<b>One</b>: 0 hits\nTwo: no answer (refused)"_s;
+        harness.search(u"x"_s);
+        QCOMPARE(report->text(), u"2 sites: 1 answered, 1 failed"_s);
+        QCOMPARE(report->accessibleDescription(), list);
+        // As a tooltip is shown: read as rich text when it looks like some.
+        const QString tip = report->toolTip();
+        QCOMPARE(Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip, list);
+        QCOMPARE(report->textFormat(), Qt::PlainText);
+        QCOMPARE(report->focusPolicy(), Qt::NoFocus);
+
+        page = u"<TR><TR><TD>ID=1\"><TD>000000>a<BR><TD>000000>b<BR><TD>000000>c<BR>"_s;
+        harness.boxes.answers = {MessageBoxes::Answer::Cancel};
+        harness.search(u"x"_s);
+        QCOMPARE(report->text(), u"2 sites: 1 cancelled, 1 failed"_s);
+        const QStringList run{u"Asking <b>One</b>… / "_s, u"Asking Two… / <b>One</b>: "_s};
+        QCOMPARE(seen, QStringList({run[0], run[1] + u"0 hits"_s, run[0], run[1] + u"cancelled"_s}));
     }
 };
 

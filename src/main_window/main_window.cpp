@@ -14,6 +14,7 @@
 #include "options_dialog.h"
 #include "results_pane.h"
 #include "search_terms.h"
+#include "site_report_label.h"
 #include "window_style.h"
 
 using namespace Qt::StringLiterals;
@@ -47,6 +48,8 @@ MainWindow::MainWindow(SiteStore& store, TransferComponent& transfer, EventDeliv
                                    "are ok but, do not use any wildcard characters."_s);
     heading->setWordWrap(true);
     heading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // In the free space right of the heading, out of the tab order, so that no control moves or changes.
+    m_siteReport = placed<SiteReportLabel>(this, "lblSiteReport", fromTwips(4080, 120, 3015, 615));
     auto* keywordsLabel = placed<QLabel>(this, "lblQuery", fromTwips(120, 840, 735, 255), u"Keywords"_s);
     keywordsLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_keywords = placed<QLineEdit>(this, "txtQuery", fromTwips(960, 840, 1935, 285));
@@ -116,8 +119,13 @@ void MainWindow::onSearchClicked()
     // One run at a time: a nested run would share the transfer and the results pane.
     if (m_run.isRunning())
         return;
-    if (const std::optional<QString> keywords = keywordString(m_keywords->text()))
-        m_run.run(*keywords);
+    const std::optional<QString> keywords = keywordString(m_keywords->text());
+    if (!keywords)
+        return;
+    m_siteReport->clearReport();
+    const QList<SiteReport> reports = m_run.run(*keywords);
+    if (!m_run.isStopped())
+        m_siteReport->showRun(reports);
 }
 
 void MainWindow::onOptionsClicked()
@@ -143,4 +151,14 @@ RunListener::Answer MainWindow::askAboutHit(const HitRow& hit)
 void MainWindow::showFtpUrl(const QString& url)
 {
     m_messageBoxes.showOk(url, u"Please enter this URL in your web browser or FTP client."_s);
+}
+
+void MainWindow::siteStarted(int site, const QString& name)
+{
+    m_siteReport->showAsking(site, name);
+}
+
+void MainWindow::siteEnded(const SiteReport& report)
+{
+    m_siteReport->addSite(report);
 }

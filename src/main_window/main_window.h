@@ -15,11 +15,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class ResultsPane;
+class SiteReportLabel;
 class SiteStore;
 class TransferComponent;
 
 // The main window: keyword box, results pane and the Options, Search and Exit buttons. Search hands the keywords
-// to a search run and shows what it reports: the pane text, a prompt for each hit, the FTP URL of a wanted one.
+// to a search run and shows what it reports: the pane text, a prompt for each hit, the FTP URL of a wanted one, and
+// beside the heading what each site gave.
 // The buttons stay live while a site is slow; closing the window ends the run under way.
 class MainWindow final : public QWidget, private RunListener
 {
@@ -47,6 +49,8 @@ private:
     void showResults(const QString& text) override;
     Answer askAboutHit(const HitRow& hit) override;
     void showFtpUrl(const QString& url) override;
+    void siteStarted(int site, const QString& name) override;
+    void siteEnded(const SiteReport& report) override;
 
     SiteStore& m_store;
     MessageBoxes& m_messageBoxes;
@@ -55,5 +59,6 @@ private:
     QLineEdit* m_keywords;
     ResultsPane* m_results;
     QPushButton* m_searchButton;
+    SiteReportLabel* m_siteReport;
     std::unique_ptr<OptionsDialog> m_options;
 };
