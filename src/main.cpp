@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 
+#include "command_line.h"
 #include "main_window.h"
 #include "qt_event_delivery.h"
 #include "qt_message_boxes.h"
@@ -11,11 +12,27 @@
 
 using namespace Qt::StringLiterals;
 
-int main(int argc, char* argv[])
+namespace {
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(u"Tunedrop"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TUNEDROP_VERSION));
+}
+
+// A QCoreApplication only: with arguments Tunedrop must run where there is no display at all.
+int runCommandLine(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    CommandLine commandLine;
+    return commandLine.run(QCoreApplication::arguments());
+}
+
+int runWindow(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Tunedrop"_s);
-    QApplication::setApplicationVersion(QStringLiteral(TUNEDROP_VERSION));
+    nameApplication();
     // The installed theme icon when there is one, else the copy built in; the desktop file name ties the window to
     // tunedrop.desktop on Wayland.
     QApplication::setWindowIcon(QIcon::fromTheme(u"tunedrop"_s, QIcon(u":/tunedrop.svg"_s)));
@@ -31,4 +48,11 @@ int main(int argc, char* argv[])
     QObject::connect(&window, &MainWindow::unexpectedFailure, &app, [] { QCoreApplication::exit(1); });
     window.show();
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    return argc > 1 ? runCommandLine(argc, argv) : runWindow(argc, argv);
 }

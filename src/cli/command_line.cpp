@@ -1,0 +1,177 @@
+#include "command_line.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include "hit_printer.h"
+#include "ini_settings_backing.h"
+#include "interrupt_watch.h"
+#include "output_field.h"
+#include "qt_event_delivery.h"
+#include "qt_settings_backing.h"
+#include "qt_transfer_component.h"
+#include "search_run.h"
+#include "search_terms.h"
+#include "site_store.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString commandsHelp = u"Searches MP3 server sites from a shell. Without arguments, Tunedrop opens its window.\n"
+                             "\n"
+                             "Commands:\n"
+                             "  search [--site N] [--json] WORDS...  list the hits of every site, or of site N\n"
+                             "  details --site N ID                  print the FTP URL of track ID of site N\n"
+                             "  sites                                list the sites, without their passwords\n"
+                             "\n"
+                             "Exit status: 0 when every site asked answered, 1 when one failed, 2 for bad usage or\n"
+                             "settings that cannot be read, 130 after Ctrl+C."_s;
+
+} // namespace
+
+CommandLine::CommandLine()
+    : m_help(m_parser.addHelpOption()), m_version(m_parser.addVersionOption()),
+      m_config(u"config"_s, u"Read the sites from <file>, in the format of the user's own settings file."_s, u"file"_s),
+      m_site(u"site"_s, u"Only site <n>, from 1 to 5."_s, u"n"_s),
+      m_json(u"json"_s, u"Write each hit and each site's summary as one JSON object a line."_s), m_out(stdout),
+      m_err(stderr)
+{
+    m_parser.setApplicationDescription(commandsHelp);
+    m_parser.addOptions({m_config, m_site, m_json});
+    m_parser.addPositionalArgument(u"command"_s, u"search, details or sites."_s);
+    m_parser.addPositionalArgument(u"arguments"_s, u"The words to search for, or the track ID."_s, u"[arguments...]"_s);
+}
+
+int CommandLine::run(const QStringList& arguments)
+{
+    // The printer reports each failed site on standard error once; the run's own warning would repeat it.
+    QLoggingCategory::setFilterRules(u"tunedrop.search.warning=false"_s);
+    if (!m_parser.parse(arguments))
+        return usageError(m_parser.errorText());
+    // Qt's own options (--help-all) mean nothing without a window, so both show the same help.
+    if (m_parser.isSet(m_help) || m_parser.isSet(u"help-all"_s))
+        m_parser.showHelp(Success);
+    if (m_parser.isSet(m_version))
+        m_parser.showVersion();
+
+    QStringList operands = m_parser.positionalArguments();
+    if (operands.isEmpty())
+        return usageError(u"no command given"_s);
+    const QString command = operands.takeFirst();
+    std::optional<int> site;
+    if (m_parser.isSet(m_site)) {
+        bool isNumber = false;
+        site = m_parser.value(m_site).toInt(&isNumber);
+        if (!isNumber || *site < 1 || *site > SiteStore::siteCount)
+            return usageError(u"--site takes a site number from 1 to %1"_s.arg(SiteStore::siteCount));
+    }
+    std::optional<QString> keywords;
+    if (command == u"search"_s) {
+        keywords = keywordString(operands.join(u' '));
+        if (!keywords)
+            return usageError(u"search needs the words to search for"_s);
+    } else if (command == u"details"_s) {
+        if (!site || operands.size() != 1 || m_parser.isSet(m_json))
+            return usageError(u"details takes --site N and one track ID"_s);
+    } else if (command == u"sites"_s) {
+        if (!operands.isEmpty() || site || m_parser.isSet(m_json))
+            return usageError(u"sites takes no arguments"_s);
+    } else {
+        return usageError(u"unknown command: %1"_s.arg(command));
+    }
+
+    const std::unique_ptr<SettingsBacking> backing = openSettings();
+    if (!backing)
+        return BadUsage;
+    const SiteStore store(*backing);
+    try {
+        if (keywords)
+            return search(store, *keywords, site);
+        if (site)
+            return showDetails(store, *site, operands.first());
+        return listSites(store);
+    } catch (const std::exception& failure) {
+        // The run throws only when the settings store fails, which to the user is settings that cannot be read.
+        m_err << u"tunedrop: "_s << QString::fromLocal8Bit(failure.what()) << Qt::endl;
+        return BadUsage;
+    }
+}
+
+int CommandLine::search(const SiteStore& store, const QString& keywords, std::optional<int> site)
+{
+    QtTransferComponent transfer;
+    QtEventDelivery events;
+    HitPrinter printer(m_out, m_err, m_parser.isSet(m_json) ? HitPrinter::Format::Json : HitPrinter::Format::Text);
+    SearchRun run(store, transfer, events, printer);
+    const InterruptWatch interrupts([&run] { run.stop(); });
+    const QList<SiteReport> reports = run.run(keywords, site);
+    if (interrupts.isInterrupted())
+        return InterruptWatch::exitStatus;
+    const bool allAnswered = std::all_of(reports.cbegin(), reports.cend(), [](const SiteReport& report) {
+        return report.outcome != SiteReport::Outcome::Failed;
+    });
+    return allAnswered ? Success : SiteFailed;
+}
+
+int CommandLine::showDetails(const SiteStore& store, int site, const QString& trackId)
+{
+    QtTransferComponent transfer;
+    QtEventDelivery events;
+    HitPrinter printer(m_out, m_err, HitPrinter::Format::Text);
+    SearchRun run(store, transfer, events, printer);
+    const InterruptWatch interrupts([&run] { run.stop(); });
+    const TrackDetails details = run.fetchTrackDetails(site, trackId);
+    if (interrupts.isInterrupted())
+        return InterruptWatch::exitStatus;
+    if (!details.ftpUrl) {
+        m_err << HitPrinter::siteLabel(site, store.read(site, SiteStore::Key::Name)) << u": details of "_s
+              << escapedField(trackId) << u": "_s << escapedField(details.failure) << Qt::endl;
+        return SiteFailed;
+    }
+    m_out << *details.ftpUrl << Qt::endl;
+    return Success;
+}
+
+int CommandLine::listSites(const SiteStore& store)
+{
+    using Key = SiteStore::Key;
+    for (int site = 1; site <= SiteStore::siteCount; ++site) {
+        const QString name = store.read(site, Key::Name);
+        const QString address = store.read(site, Key::Addr);
+        if (name.isEmpty() && address.isEmpty())
+            continue;
+        m_out << QStringList{QString::number(site), escapedField(name), escapedField(address),
+                             escapedField(store.read(site, Key::Path)), escapedField(store.read(site, Key::User))}
+                     .join(u'\t')
+              << Qt::endl;
+    }
+    return Success;
+}
+
+std::unique_ptr<SettingsBacking> CommandLine::openSettings()
+{
+    const QString fileName =
+        m_parser.isSet(m_config) ? m_parser.value(m_config) : QtSettingsBacking::fileName(u"Tunedrop"_s);
+    // The user's own file may not exist yet, as before the first use of Options; a file named on purpose must.
+    const bool mayBeMissing = !m_parser.isSet(m_config) && !QFileInfo::exists(fileName);
+    QFile file(fileName);
+    if (!mayBeMissing && (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))) {
+        m_err << u"tunedrop: cannot read the settings file %1"_s.arg(fileName) << Qt::endl;
+        return nullptr;
+    }
+    if (m_parser.isSet(m_config))
+        return std::make_unique<IniSettingsBacking>(fileName);
+    return std::make_unique<QtSettingsBacking>();
+}
+
+int CommandLine::usageError(const QString& problem)
+{
+    m_err << u"tunedrop: "_s << problem << u"\n\n"_s << m_parser.helpText() << Qt::flush;
+    return BadUsage;
+}

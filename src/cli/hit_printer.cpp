@@ -1,0 +1,78 @@
+#include "hit_printer.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <QTextStream>
+
+#include "hit_row.h"
+#include "output_field.h"
+#include "site_report.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString outcomeName(SiteReport::Outcome outcome)
+{
+    switch (outcome) {
+    case SiteReport::Outcome::Answered:
+        return u"answered"_s;
+    case SiteReport::Outcome::Cancelled:
+        return u"cancelled"_s;
+    case SiteReport::Outcome::Failed:
+        break;
+    }
+    return u"failed"_s;
+}
+
+QString jsonLine(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+RunListener::Answer HitPrinter::askAboutHit(const HitRow& hit)
+{
+    if (m_format == Format::Json) {
+        m_out << jsonLine({{u"site"_s, m_site},
+                           {u"siteName"_s, m_siteName},
+                           {u"id"_s, shownField(hit.fields.value(0))},
+                           {u"track"_s, shownField(hit.fields.value(1))},
+                           {u"artist"_s, shownField(hit.fields.value(2))},
+                           {u"album"_s, shownField(hit.fields.value(3))}});
+    } else {
+        QStringList columns{QString::number(m_site)};
+        for (const QString& field : hit.fields)
+            columns.append(escapedField(field));
+        m_out << columns.join(u'\t');
+    }
+    // Flushed line by line, so that a script reading the output sees each hit as it is found.
+    m_out << Qt::endl;
+    return Answer::No;
+}
+
+void HitPrinter::siteStarted(int site, const QString& name)
+{
+    m_site = site;
+    m_siteName = name;
+}
+
+void HitPrinter::siteEnded(const SiteReport& report)
+{
+    if (m_format == Format::Json)
+        m_out << jsonLine({{u"site"_s, report.site},
+                           {u"siteName"_s, report.name},
+                           {u"outcome"_s, outcomeName(report.outcome)},
+                           {u"reason"_s, report.reason},
+                           {u"hits"_s, report.hits}})
+              << Qt::endl;
+    if (report.outcome == SiteReport::Outcome::Failed)
+        m_err << siteLabel(report.site, report.name) << u": "_s << escapedField(report.reason) << Qt::endl;
+}
+
+QString HitPrinter::siteLabel(int site, const QString& name)
+{
+    return name.isEmpty() ? u"site %1"_s.arg(site) : u"site %1 (%2)"_s.arg(site).arg(escapedField(name));
+}
