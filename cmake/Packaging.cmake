@@ -6,6 +6,7 @@ set(TUNEDROP_APP_ID io.github.tunedrop.Tunedrop)
 install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${TUNEDROP_DATA_DIR}/${TUNEDROP_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # Debian looks for the licence under the package name, not the project name that CMAKE_INSTALL_DOCDIR uses.
 install(FILES ${TUNEDROP_DATA_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tunedrop)
 if(TUNEDROP_DEMO_SITE)
