@@ -1,5 +1,25 @@
 #include "marker_split.h"
 
+#include <string_view>
+
+namespace {
+
+qsizetype find(QStringView text, QStringView marker, qsizetype from)
+{
+    return text.indexOf(marker, from);
+}
+
+// glibc's search for bytes is several times faster than QByteArrayView::indexOf, and a result page is all bytes.
+qsizetype find(QByteArrayView text, QByteArrayView marker, qsizetype from)
+{
+    const std::string_view haystack(text.data(), static_cast<size_t>(text.size()));
+    const size_t at =
+        haystack.find(std::string_view(marker.data(), static_cast<size_t>(marker.size())), static_cast<size_t>(from));
+    return at == std::string_view::npos ? -1 : static_cast<qsizetype>(at);
+}
+
+} // namespace
+
 template <typename View>
 BasicMarkerSplit<View>::BasicMarkerSplit(View text, View marker)
     : m_text(text), m_marker(marker), m_allFound(text.isEmpty() || marker.isEmpty())
@@ -13,7 +33,7 @@ bool BasicMarkerSplit<View>::findNextStart()
 {
     if (m_allFound)
         return false;
-    const qsizetype at = m_text.indexOf(m_marker, m_starts.back());
+    const qsizetype at = find(m_text, m_marker, m_starts.back());
     if (at < 0) {
         m_allFound = true;
         return false;
