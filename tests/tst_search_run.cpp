@@ -62,7 +62,6 @@ private Q_SLOTS:
         const QString file = u"files.example/mp3/01 - One.mp3"_s;
         const QString afterYes = heading + one + crlf + status + two + crlf;
         const QStringList ann{u"ann"_s, u"pw42"_s};
-        const QString literal = u"7 \t<b>Bold</b>\t<img src=x>\tR&amp;B é"_s;
         const QList<Answer> none;
         const QList<Answer> yes{Answer::Yes};
 
@@ -84,9 +83,6 @@ private Q_SLOTS:
         QTest::newRow("FTP link second of three")
             << pair << back + ftp + back << ann << yes << false << QStringList{one, u"ftp://ann:pw42@"_s + file, two}
             << afterYes << QStringList{u"One: 2 hits"_s};
-        QTest::newRow("no account") << pair << back + ftp << QStringList() << yes << false
-                                    << QStringList{one, u"ftp://:@"_s + file, two} << afterYes
-                                    << QStringList{u"One: 2 hits"_s};
         QTest::newRow("account that would move the address")
             << pair << back + ftp << QStringList{u"ann@home"_s, u"p/w#1?:@"_s} << yes << false
             << QStringList{one, u"ftp://ann%40home:p%2Fw%231%3F%3A%40@"_s + file, two} << afterYes
@@ -110,11 +106,6 @@ private Q_SLOTS:
             << pair << back + u"<a href=\"ftp://:@good.example:21@evil.example/x.mp3\">"_s << ann << yes << true
             << QStringList{one, other} << heading + other + crlf
             << QStringList{u"One: details of 101: no usable FTP link on the details page"_s, u"Two: 1 hit"_s};
-        QTest::newRow("markup and entities stay literal")
-            << resultPage({hit(u"7 "_s, u"<b>Bold</b>"_s, u"<img src=x>"_s, u"R&amp;B é"_s)})
-            << back + u"<a href=\"ftp://:@host/<i>x</i>.mp3\">"_s << QStringList() << yes << false
-            << QStringList{literal, u"ftp://:@host/<i>x</i>.mp3"_s} << heading + literal + crlf + status
-            << QStringList{u"One: 1 hit"_s};
     }
 
     void scansEachPageAndFetchesWantedDetails()
@@ -291,25 +282,6 @@ private Q_SLOTS:
         harness.settings.setSite(1, u"One"_s, u"one"_s);
         harness.settings.setSite(2, u"Two"_s, u"two"_s);
         QCOMPARE(harness.summaries(u"x"_s), reports);
-    }
-
-    void stopsAtOnceWhenStoppedDuringAPrompt()
-    {
-        CannedTransfer transfer;
-        transfer.answer = [](const auto&) {
-            return CannedTransfer::Answer{resultPage({hit(u"1"_s, u"a"_s), hit(u"2"_s, u"b"_s)}), {}};
-        };
-        RunHarness harness(transfer);
-        harness.settings.setSite(1, u"One"_s, u"one"_s);
-        harness.settings.setSite(2, u"Two"_s, u"two"_s);
-        harness.listener.answers = {Answer::Yes};
-        harness.listener.whileAsked = [&](const QString&) { harness.run.stop(); };
-
-        QCOMPARE(harness.search(u"x"_s).size(), 0);
-        QCOMPARE(harness.listener.shown.size(), 1);
-        QCOMPARE(transfer.requests.size(), 1);
-        QCOMPARE(harness.search(u"x"_s).size(), 0);
-        QCOMPARE(transfer.requests.size(), 1);
     }
 };
 
