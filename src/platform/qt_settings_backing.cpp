@@ -48,11 +48,14 @@ QString QtSettingsBacking::read(const QString& application, const QString& secti
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
     keepPrivate(settings.fileName());
-    const QVariant value = settings.value(keyPath({section, key, {}}));
+    return textOf(settings.value(keyPath({section, key, {}})));
+}
+
+QString QtSettingsBacking::textOf(const QVariant& value)
+{
     switch (value.typeId()) {
     case QMetaType::QString:
         return value.toString();
-    // A hand-edited value holding an unquoted comma reads as a list; the user meant the text with its commas.
     case QMetaType::QStringList:
     case QMetaType::QVariantList:
         return value.toStringList().join(u',');

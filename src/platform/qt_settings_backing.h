@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QVariant>
+
 #include "settings_backing.h"
 
 // The settings backing over QSettings in the platform's native format and per-user scope, with the application
@@ -13,4 +15,7 @@ public:
 
     // Where the values of `application` live.
     static QString fileName(const QString& application);
+    // A stored value as the text the user meant: a hand-edited value holding an unquoted comma reads as a list,
+    // whose items are joined with the commas again.
+    static QString textOf(const QVariant& value);
 };
