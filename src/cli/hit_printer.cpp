@@ -38,10 +38,10 @@ RunListener::Answer HitPrinter::askAboutHit(const HitRow& hit)
     if (m_format == Format::Json) {
         m_out << jsonLine({{u"site"_s, m_site},
                            {u"siteName"_s, m_siteName},
-                           {u"id"_s, shownField(hit.fields.value(0))},
-                           {u"track"_s, shownField(hit.fields.value(1))},
-                           {u"artist"_s, shownField(hit.fields.value(2))},
-                           {u"album"_s, shownField(hit.fields.value(3))}});
+                           {u"id"_s, HitRow::shownField(hit.fields.value(0))},
+                           {u"track"_s, HitRow::shownField(hit.fields.value(1))},
+                           {u"artist"_s, HitRow::shownField(hit.fields.value(2))},
+                           {u"album"_s, HitRow::shownField(hit.fields.value(3))}});
     } else {
         QStringList columns{QString::number(m_site)};
         for (const QString& field : hit.fields)

@@ -4,17 +4,10 @@
 
 using namespace Qt::StringLiterals;
 
-QString shownField(const QString& field)
-{
-    if (field.size() <= HitRow::longestShownField)
-        return field;
-    return field.left(HitRow::longestShownField) + u'\u2026';
-}
-
 QString escapedField(const QString& field)
 {
     QString escaped;
-    for (const QChar c : shownField(field)) {
+    for (const QChar c : HitRow::shownField(field)) {
         switch (c.unicode()) {
         case u'\\':
             escaped += u"\\\\"_s;

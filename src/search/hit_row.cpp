@@ -60,20 +60,20 @@ HitRow cut(View row, const Decode& decode)
     return hit;
 }
 
-QString shown(const QString& field)
-{
-    if (field.size() <= HitRow::longestShownField)
-        return field;
-    return field.left(HitRow::longestShownField) + u'\u2026';
-}
-
 } // namespace
+
+QString HitRow::shownField(const QString& field)
+{
+    if (field.size() <= longestShownField)
+        return field;
+    return field.left(longestShownField) + u'\u2026';
+}
 
 QString HitRow::paneText() const
 {
     QString text;
     for (qsizetype i = 0; i < fields.size(); ++i)
-        text += shown(fields.at(i)) + (i == 3 ? u"\r\n"_s : u"\t"_s);
+        text += shownField(fields.at(i)) + (i == 3 ? u"\r\n"_s : u"\t"_s);
     return text;
 }
 
@@ -81,7 +81,7 @@ QString HitRow::promptText() const
 {
     QStringList texts;
     for (const QString& field : fields)
-        texts.append(shown(field));
+        texts.append(shownField(field));
     return texts.join(u'\t');
 }
 

@@ -16,6 +16,9 @@ struct HitRow
 
     QStringList fields;
 
+    // A field as it is shown: cut to longestShownField characters and "…" when longer, else untouched.
+    static QString shownField(const QString& field);
+
     bool isComplete() const { return fields.size() == 4; }
     // The text the row adds to the results pane: the fields found, each followed by a tab, except that a complete
     // row's last field is followed by CR LF instead. Fields are as the page gave them, cut only when overlong.
