@@ -4,50 +4,94 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include <QString>
 
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-} // namespace httplib
+#include <httplib.h>
 
-// An HTTP site on 127.0.0.1 and a free port, run by cpp-httplib on a thread of its own. It records every request
-// before handing it to the current handler.
+// An HTTP site on 127.0.0.1 and a free port, run by cpp-httplib on a thread of its own: the server given, with any
+// routes it has, else a catch-all that records every request, holds it while told to, then hands it to the current
+// handler.
 class LoopbackSite
 {
 public:
     struct Recorded
     {
         std::string method, target, body, contentType, referer, authorization;
-        bool hasBody = false;
+        bool hasBody;
+
+        // What the site read, but the account.
+        std::string text() const
+        {
+            return method + ' ' + target + ' ' + body + " | " + contentType + " | " + referer +
+                   (hasBody ? "" : " | no body");
+        }
     };
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
-    // Without routes of its own, every GET and POST is recorded and handed to the current handler.
-    explicit LoopbackSite(const std::function<void(httplib::Server&)>& routes = {});
-    ~LoopbackSite();
+    explicit LoopbackSite(std::unique_ptr<httplib::Server> server = std::make_unique<httplib::Server>())
+        : m_server(std::move(server))
+    {
+        const auto route = [this](const httplib::Request& request, httplib::Response& response) {
+            std::unique_lock lock(m_mutex);
+            m_requests.push_back({request.method, request.target, request.body,
+                                  request.get_header_value("Content-Type"), request.get_header_value("Referer"),
+                                  request.get_header_value("Authorization"),
+                                  request.has_header("Content-Length") || request.has_header("Transfer-Encoding")});
+            m_released.wait(lock, [this] { return !m_holding || m_stopping; });
+            const Handler handler = m_stopping ? Handler() : m_handler;
+            lock.unlock();
+            if (handler)
+                handler(request, response);
+        };
+        m_server->Get(".*", route);
+        m_server->Post(".*", route);
+        // One request per connection, so that stopping never waits out a kept-alive connection.
+        m_server->set_keep_alive_max_count(1);
+        m_port = m_server->bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server->listen_after_bind(); });
+        // stop() does nothing before the accept loop runs, so the destructor could otherwise wait forever.
+        while (!m_server->is_running())
+            std::this_thread::yield();
+    }
+    ~LoopbackSite()
+    {
+        hold(false, true);
+        m_server->stop();
+        m_thread.join();
+    }
 
-    int port() const { return m_port; }
     // host:port, as a site record's address holds it.
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
-
-    void setHandler(Handler handler);
-    void answerWith(std::string body, std::string contentType = "text/html", int status = 200);
-    // Requests are recorded, then left unanswered until release() or the site's end.
-    void hold(bool holding = true);
-    void release() { hold(false); }
-
-    std::vector<Recorded> requests() const;
-    size_t requestCount() const { return requests().size(); }
+    int port() const { return m_port; }
+    void setHandler(Handler handler)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_handler = std::move(handler);
+    }
+    void answerWith(std::string body)
+    {
+        setHandler(
+            [=](const httplib::Request&, httplib::Response& response) { response.set_content(body, "text/html"); });
+    }
+    // Requests are recorded, then left unanswered until hold(false) or the site's end.
+    void hold(bool holding = true, bool stopping = false)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_holding = holding;
+            m_stopping = stopping;
+        }
+        m_released.notify_all();
+    }
+    std::vector<Recorded> requests() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_requests;
+    }
 
 private:
-    void handle(const httplib::Request& request, httplib::Response& response);
-
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = 0;

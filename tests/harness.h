@@ -1,0 +1,129 @@
+#pragma once
+
+#include <functional>
+
+#include <QSettings>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include "hit_row.h"
+#include "loopback_site.h"
+#include "qt_event_delivery.h"
+#include "qt_settings_backing.h"
+#include "run_listener.h"
+#include "search_run.h"
+#include "search_terms.h"
+#include "site_store.h"
+#include "transfer_component.h"
+
+using namespace Qt::StringLiterals;
+
+// The per-user settings store pointed at a fresh temporary folder for as long as this lives.
+struct TemporarySettings
+{
+    TemporarySettings() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); }
+
+    QString fileName() const { return QtSettingsBacking::fileName(u"Tunedrop"_s); }
+    void setSite(int site, const QString& name, const QString& address, const QString& path = u"/mp3/"_s,
+                 const QString& user = {}, const QString& password = {})
+    {
+        QList<SiteStore::Value> values;
+        for (const QString& value : {name, address, path, user, password})
+            values.append({site, SiteStore::Key(values.size()), value});
+        store.write(values);
+    }
+
+    QTemporaryDir folder;
+    QtSettingsBacking backing;
+    SiteStore store{backing};
+};
+
+// A transfer without a network: each request is answered at once from `answer`, and remembered with the account
+// it was given.
+struct CannedTransfer final : TransferComponent
+{
+    struct Request
+    {
+        QString method, url;
+        std::optional<QString> body;
+        QString headerBlock, account;
+    };
+    struct Answer
+    {
+        QString page;
+        std::optional<TransferError> error = std::nullopt;
+        // What the page is written in, and what the answer says it is.
+        QByteArray charset = "UTF-8";
+    };
+
+    std::function<Answer(const Request&)> answer = [](const Request&) { return Answer{}; };
+    // Runs when the body is taken, that is, while the page is being read.
+    std::function<void()> beforeBody = [] {};
+    QList<Request> requests;
+    QString userName, password;
+    Answer answered;
+
+    void setUserName(const QString& name) override { userName = name; }
+    void setPassword(const QString& word) override { password = word; }
+    bool start(const QString& url, const QString& method, const std::optional<QString>& body,
+               const QString& headerBlock) override
+    {
+        requests.append({method, url, body, headerBlock, userName + u':' + password});
+        answered = answer(requests.last());
+        return true;
+    }
+    bool isRunning() const override { return false; }
+    QByteArray takeBody() override
+    {
+        beforeBody();
+        return QStringEncoder(answered.charset.constData()).encode(std::exchange(answered.page, {}));
+    }
+    QByteArray charset() const override { return answered.charset; }
+    std::optional<TransferError> error() const override { return answered.error; }
+    void abort() override { answered = {}; }
+};
+
+// Answers the run's prompts from a script, No once it runs out, and remembers what it was shown.
+struct ScriptedListener final : RunListener
+{
+    QList<Answer> answers;
+    QString results;
+    // Prompt texts, FTP URLs and site summaries in the order shown; a prompt shown before its hit's whole line ended
+    // the results is marked "early: ".
+    QStringList shown;
+
+    void showResults(const QString& text) override { results = text; }
+    Answer askAboutHit(const HitRow& hit) override
+    {
+        const QString text = hit.promptText();
+        shown.append(results.endsWith(text + u"\r\n"_s) ? text : u"early: "_s + text);
+        return answers.isEmpty() ? Answer::No : answers.takeFirst();
+    }
+    void showFtpUrl(const QString& url) override { shown.append(url); }
+    void siteEnded(const SiteReport& report) override { shown.append(report.summary()); }
+};
+
+// A search run over a settings file of its own, answered by a script, on a transfer of the given type.
+template <typename Transfer>
+struct RunHarness
+{
+    template <typename... Args>
+    explicit RunHarness(Args... transferArguments) : transfer(transferArguments...)
+    {
+    }
+
+    // Searches for the typed text as the window would; gives each asked site's summary.
+    QStringList summaries(const QString& typed)
+    {
+        QStringList lines;
+        for (const SiteReport& report : run.run(keywordString(typed).value()))
+            lines.append(report.summary());
+        return lines;
+    }
+
+    TemporarySettings settings;
+    Transfer transfer;
+    QtEventDelivery events;
+    ScriptedListener listener;
+    SearchRun run{settings.store, transfer, events, listener};
+};

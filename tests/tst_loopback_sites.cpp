@@ -1,0 +1,366 @@
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QSslConfiguration>
+#include <QTest>
+
+#include "catalog.h"
+#include "demo_site.h"
+#include "harness.h"
+#include "page_fetcher.h"
+#include "pages.h"
+#include "qt_transfer_component.h"
+#include "site_request.h"
+
+using Kind = TransferError::Kind;
+using Run = RunHarness<QtTransferComponent>;
+using std::chrono::milliseconds;
+
+namespace {
+
+constexpr qsizetype bodyLimit = 128 * 1024;
+
+std::optional<FetchResult> fetch(Run& run, int site, const SiteRequest& request = searchRequest(u"x"_s))
+{
+    return PageFetcher(run.settings.store, run.transfer, run.events).fetch(site, request);
+}
+
+// A site that never finishes its answer: header lines without end, or a body one byte at a time. It notes when a
+// write fails, that is, when the client has really closed the connection. cpp-httplib always finishes the headers
+// it sends and does not tell its content providers of a reset connection, so this one writes to a plain socket.
+struct EndlessSite
+{
+    explicit EndlessSite(bool headers)
+    {
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t length = sizeof address;
+        bind(listener, reinterpret_cast<sockaddr*>(&address), length);
+        listen(listener, 1);
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        thread = std::thread([this, headers] {
+            const int connection = accept(listener, nullptr, nullptr);
+            // A write that cannot go on wakes up now and then, so that the end of the test is not kept waiting.
+            const timeval wake{0, 100'000};
+            setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &wake, sizeof wake);
+            char request[4096];
+            recv(connection, request, sizeof request, 0);
+            const std::string start =
+                headers ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 200 OK\r\nContent-Length: 9999\r\n\r\n";
+            const std::string more = headers ? "X-Pad: " + std::string(1024, 'p') + "\r\n" : "x";
+            send(connection, start.data(), start.size(), MSG_NOSIGNAL);
+            while (!stopping && !closedByClient) {
+                // Pacing the trickle, not waiting for anything.
+                if (!headers)
+                    std::this_thread::sleep_for(milliseconds(20));
+                closedByClient =
+                    send(connection, more.data(), more.size(), MSG_NOSIGNAL) < 0 && errno != EAGAIN && errno != EINTR;
+            }
+            close(connection);
+        });
+    }
+    ~EndlessSite()
+    {
+        stopping = true;
+        shutdown(listener, SHUT_RDWR);
+        thread.join();
+        close(listener);
+    }
+
+    int listener = socket(AF_INET, SOCK_STREAM, 0), port = 0;
+    std::thread thread;
+    std::atomic<bool> stopping = false, closedByClient = false;
+};
+
+} // namespace
+
+// The real transfer against sites on the loopback interface: what a fetch reads and sends, and sites that misbehave
+// or cannot be trusted, each of which ends its own site alone while the plain site asked after it still answers.
+class TestLoopbackSites : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // As a user trusts a private authority by adding it to the system store: the test authority joins the ones Qt
+    // trusts by default, and the self-signed certificate stays untrusted.
+    void initTestCase()
+    {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        QVERIFY(tls.addCaCertificates(QFINDTESTDATA("tls/authority.pem")));
+        QSslConfiguration::setDefaultConfiguration(tls);
+        m_next.answerWith("<TR><TR>");
+    }
+
+    // With a short time-out and a small size cap.
+    void readsWhateverComesBackAsText_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<QByteArrayList>("parts");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<std::optional<Kind>>("error");
+        const auto row = [](const char* name, const QByteArray& type, const QByteArrayList& parts, const QString& page,
+                            int status = 200, std::optional<Kind> error = {}) {
+            QTest::newRow(name) << status << "text/html" + type << parts << page << error;
+        };
+        row("charset named in capitals", "; Charset=ISO-8859-1", {"Bj\xF6rk"}, u"Björk"_s);
+        row("quoted charset", "; charset=\"windows-1252\"", {"\x93q\x94"}, u"\u201Cq\u201D"_s);
+        row("a charset other than the fallback", "; charset=ISO-8859-15", {"\xA4"}, u"€"_s);
+        row("invalid utf-8 without a charset", {}, {"\x80 caf\xE9"}, u"€ café"_s);
+        row("invalid byte after 64 KiB", {}, {QByteArray(70000, 'a') + "\xE9"}, QString(70000, u'a') + u"é"_s);
+        row("NUL bytes kept", {}, {QByteArray("a\0b\xFF", 4)}, u"a\0b\u00FF"_s);
+        row("ends inside a utf-8 sequence", {}, {"caf\xE9"}, u"café"_s);
+        row("utf-8 split across packets", {}, {"M\xC3", "\xB6tley \xE2\x82", "\xAC"}, u"Mötley €"_s);
+        row("server error with a body", {}, {"<H1>Oops</H1>"}, u"<H1>Oops</H1>"_s, 500, Kind::HttpStatus);
+        row("exactly the size cap", {}, {QByteArray(bodyLimit, 'z')}, QString(bodyLimit, u'z'));
+        row("one byte over the size cap", {}, {QByteArray(bodyLimit + 1, 'z')}, {}, 200, Kind::TooLarge);
+        // A closed port, and a site that holds the request.
+        row("connection refused", {}, {}, {}, 0, Kind::CouldNotConnect);
+        row("silent until the time-out", {}, {}, {}, -1, Kind::TimedOut);
+    }
+
+    void readsWhateverComesBackAsText()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, contentType);
+        QFETCH(QByteArrayList, parts);
+        QFETCH(QString, page);
+        QFETCH(std::optional<Kind>, error);
+        LoopbackSite site;
+        site.setHandler([&](const httplib::Request&, httplib::Response& response) {
+            response.status = status;
+            response.set_chunked_content_provider(contentType.toStdString(), [parts](size_t, httplib::DataSink& sink) {
+                for (const QByteArray& part : parts)
+                    sink.write(part.constData(), size_t(part.size()));
+                sink.done();
+                return true;
+            });
+        });
+        site.hold(status < 0);
+        Run run(milliseconds(500), bodyLimit);
+        run.settings.setSite(1, u"One"_s, status == 0 ? LoopbackSite().address() : site.address());
+
+        const std::optional<FetchResult> result = fetch(run, 1);
+
+        QVERIFY(result);
+        QCOMPARE(result->page.text(), page);
+        QCOMPARE(result->error ? std::optional(result->error->kind) : std::nullopt, error);
+        site.hold(false);
+    }
+
+    // Site 1 (ann) and site 2 (bob) are reached through `via`; only the site that asks gets the account, each its own.
+    void offersEachSiteItsOwnAccountOnlyWhenItAsks_data()
+    {
+        QTest::addColumn<QString>("via");
+        QTest::addColumn<std::vector<std::string>>("authorizations");
+        const auto basic = [](const char* account) { return "Basic " + QByteArray(account).toBase64().toStdString(); };
+        QTest::newRow("the asking site itself")
+            << u"direct"_s << std::vector<std::string>{"", basic("ann:s3cr:et@"), "", basic("bob:pw")};
+        QTest::newRow("a redirect to another host") << u"localhost"_s << std::vector<std::string>{"", ""};
+        QTest::newRow("a redirect to another port") << u"127.0.0.1"_s << std::vector<std::string>{"", ""};
+    }
+
+    void offersEachSiteItsOwnAccountOnlyWhenItAsks()
+    {
+        QFETCH(QString, via);
+        QFETCH(std::vector<std::string>, authorizations);
+        LoopbackSite asking, redirecting;
+        asking.setHandler([](const httplib::Request& request, httplib::Response& response) {
+            response.status = request.has_header("Authorization") ? 200 : 401;
+            response.set_header("WWW-Authenticate", "Basic realm=\"members\"");
+        });
+        redirecting.setHandler([&](const httplib::Request& request, httplib::Response& response) {
+            response.set_redirect("http://" + via.toStdString() + ':' + std::to_string(asking.port()) + request.target,
+                                  307);
+        });
+        Run run;
+        const QString address = via == u"direct"_s ? asking.address() : redirecting.address();
+        run.settings.setSite(1, u"Ann"_s, address, u"/mp3/"_s, u"ann"_s, u"s3cr:et@"_s);
+        run.settings.setSite(2, u"Bob"_s, address, u"/mp3/"_s, u"bob"_s, u"pw"_s);
+
+        QVERIFY(fetch(run, 1) && fetch(run, 2));
+
+        std::vector<std::string> sent;
+        for (const LoopbackSite::Recorded& request : asking.requests())
+            sent.push_back(request.authorization);
+        QCOMPARE(sent, authorizations);
+    }
+
+    void sendsTheSearchAndTheDetailsRequest()
+    {
+        LoopbackSite site;
+        Run run;
+        run.settings.setSite(1, u"One"_s, site.address());
+        QVERIFY(fetch(run, 1) && fetch(run, 1, detailsRequest(u"57"_s)));
+        const std::vector<LoopbackSite::Recorded> sent = site.requests();
+        QCOMPARE(sent.at(0).text(),
+                 "POST /mp3/search.asp album=x&Sort=ID | application/x-www-form-urlencoded | Quillfen's MP3 Client");
+        QCOMPARE(sent.at(1).text(), "GET /mp3/mp3info.asp?ID=57  |  | Quillfen's MP3 Client | no body");
+    }
+
+    // An endless body is cut off at the size cap, which ends the run at that site; the next search works.
+    void stopsReadingAnEndlessBody()
+    {
+        LoopbackSite hostile;
+        hostile.setHandler([](const httplib::Request&, httplib::Response& response) {
+            // Capped far past the limit, so that a client that never stops cannot hang the test.
+            response.set_chunked_content_provider(
+                "text/html", [part = std::string(64 * 1024, 'x')](size_t sent, auto& sink) {
+                    return sent < (size_t(256) << 20) && sink.write(part.data(), part.size());
+                });
+        });
+        Run run(std::chrono::seconds(60), qsizetype(1) << 20);
+        run.settings.setSite(1, u"Hostile"_s, hostile.address());
+        run.settings.setSite(2, u"Next"_s, m_next.address());
+        QCOMPARE(run.summaries(u"x"_s), QStringList{u"Hostile: the answer was too long (over 1 MiB)"_s});
+        hostile.answerWith("<TR><TR>");
+        QCOMPARE(run.summaries(u"x"_s), QStringList({u"Hostile: 0 hits"_s, u"Next: 0 hits"_s}));
+    }
+
+    // A site that challenges every answer to its challenge anew gets the account once.
+    void offersTheAccountOnce_data()
+    {
+        QTest::addColumn<std::string>("challenge");
+        QTest::newRow("a new realm every time") << std::string("Basic realm=\"r%\"");
+        QTest::newRow("a stale nonce every time")
+            << std::string("Digest realm=\"r\", nonce=\"n%\", qop=\"auth\", stale=true");
+    }
+
+    void offersTheAccountOnce()
+    {
+        QFETCH(std::string, challenge);
+        LoopbackSite hostile;
+        std::atomic<int> challenges = 0;
+        hostile.setHandler([&](const httplib::Request&, httplib::Response& response) {
+            std::string header = challenge;
+            header.replace(header.find('%'), 1, std::to_string(++challenges));
+            response.status = 401;
+            response.set_header("WWW-Authenticate", header);
+        });
+        Run run;
+        run.settings.setSite(1, u"Hostile"_s, hostile.address(), u"/mp3/"_s, u"ann"_s, u"pw"_s);
+        run.settings.setSite(2, u"Next"_s, m_next.address());
+
+        QCOMPARE(run.summaries(u"x"_s), QStringList({u"Hostile: the account was refused (401)"_s, u"Next: 0 hits"_s}));
+        // The account went out once, or once more while its refusal was still on the way.
+        QVERIFY(hostile.requests().size() <= 3);
+    }
+
+    // A site given up on, whether it streams headers without end or trickles its body, loses its connection.
+    void closesTheConnectionOfASiteGivenUpOn_data()
+    {
+        QTest::addColumn<bool>("headers");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("endless headers") << true << u"Hostile: no answer in time"_s;
+        QTest::newRow("a trickle past the deadline") << false << u"Hostile: too slow"_s;
+    }
+
+    void closesTheConnectionOfASiteGivenUpOn()
+    {
+        QFETCH(bool, headers);
+        QFETCH(QString, report);
+        EndlessSite endless(headers);
+        Run run(milliseconds(headers ? 300 : 60'000), QtTransferComponent::defaultBodyLimit,
+                milliseconds(headers ? 60'000 : 300));
+        run.settings.setSite(1, u"Hostile"_s, u"127.0.0.1:%1"_s.arg(endless.port));
+        run.settings.setSite(2, u"Next"_s, m_next.address());
+
+        QCOMPARE(run.summaries(u"x"_s), QStringList({report, u"Next: 0 hits"_s}));
+        QTRY_VERIFY_WITH_TIMEOUT(endless.closedByClient, 5000);
+    }
+
+    void asksASiteOnlyOverATrustedCertificate_data()
+    {
+        QTest::addColumn<QString>("certificate");
+        QTest::addColumn<QString>("report");
+        // The first prompt, the FTP URL of the wanted hit, and what reached the site.
+        QTest::addColumn<QStringList>("shown");
+        const demosite::Track first = demosite::Catalog().search("harbour").front();
+        const QString hit = QString::fromStdString(std::to_string(first.id) + '\t' + first.title + '\t' + first.artist +
+                                                   '\t' + first.album);
+        const QString url = u"ftp://guest:demo@"_s + QString::fromStdString(demosite::downloadUrl(first)).mid(8);
+        const QString reason = u"Secure: certificate not trusted (%1)"_s;
+        QTest::newRow("trusted") << u"trusted"_s << u"Secure: cancelled"_s
+                                 << QStringList{hit,
+                                                url,
+                                                u"POST /mp3/search.asp"_s,
+                                                u"POST /mp3/search.asp with the account"_s,
+                                                u"GET /mp3/mp3info.asp"_s,
+                                                u"GET /mp3/mp3info.asp with the account"_s};
+        QTest::newRow("self-signed") << u"self-signed"_s << reason.arg(u"unknown authority"_s) << QStringList();
+        QTest::newRow("expired") << u"expired"_s << reason.arg(u"expired"_s) << QStringList();
+        QTest::newRow("for another name")
+            << u"other-name"_s << reason.arg(u"issued for another name"_s) << QStringList();
+    }
+
+    // The demo site, behind an account, over TLS: search, details and the account go over a trusted certificate
+    // alone; any other ends its site, with the reason in the report and the log, before anything is sent.
+    void asksASiteOnlyOverATrustedCertificate()
+    {
+        QFETCH(QString, certificate);
+        QFETCH(QString, report);
+        QFETCH(QStringList, shown);
+        // Its certificates were made by tls/make-certificates.
+        auto server =
+            std::make_unique<httplib::SSLServer>(QFINDTESTDATA(u"tls/%1.pem"_s.arg(certificate)).toStdString().c_str(),
+                                                 QFINDTESTDATA("tls/server.key").toStdString().c_str());
+        demosite::registerDemoSite(*server, {demosite::DemoSiteAccount{"guest", "demo"}, nullptr});
+        std::mutex mutex;
+        QStringList sent;
+        server->set_pre_routing_handler([&](const httplib::Request& request, httplib::Response&) {
+            const std::lock_guard lock(mutex);
+            sent << QString::fromStdString(request.method + ' ' + request.path +
+                                           (request.has_header("Authorization") ? " with the account" : ""));
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
+        LoopbackSite secure(std::move(server));
+        Run run;
+        run.settings.setSite(1, u"Secure"_s, u"https://"_s + secure.address(), u"/mp3/"_s, u"guest"_s, u"demo"_s);
+        run.settings.setSite(2, u"Plain"_s, m_next.address());
+        run.listener.answers = {RunListener::Answer::Yes, RunListener::Answer::Cancel};
+        if (shown.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, qPrintable(u"site 1 (Secure): "_s + report.mid(8)));
+
+        QCOMPARE(run.summaries(u"harbour"_s), QStringList({report, u"Plain: 0 hits"_s}));
+        const std::lock_guard lock(mutex);
+        QCOMPARE(run.listener.shown.mid(0, shown.isEmpty() ? 0 : 2) + sent, shown);
+    }
+
+    // Reading narrows a file edited by hand to its owner, since it holds passwords, and reads an unquoted comma,
+    // which the settings format takes for a list, as the text it is; a broken file reads, and a write still works.
+    void readsAndWritesAHandEditedSettingsFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("pass");
+        QTest::newRow("a comma in a value") << "[Site1]\nPass=a,b\n"_ba << u"a,b"_s;
+        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13) << QString();
+        QTest::newRow("unclosed section and quote") << "[Site1\n[Site1]\nPass=\"open"_ba << u"open"_s;
+    }
+
+    void readsAndWritesAHandEditedSettingsFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, pass);
+        TemporarySettings settings;
+        QFile file(settings.fileName());
+        QVERIFY(QDir(settings.folder.path()).mkdir(u"Tunedrop"_s) && file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write(content) == content.size() && file.setPermissions(file.permissions() | QFile::ReadOther));
+        file.close();
+        // Qt repeats the owner's bits as the current user's.
+        const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+
+        QCOMPARE(settings.store.read(1, SiteStore::Key::Pass), pass);
+        QCOMPARE(file.permissions(), ownerOnly);
+        settings.store.write({{2, SiteStore::Key::Pass, QString(100 * 1024, u'p')}});
+        QCOMPARE(settings.store.read(2, SiteStore::Key::Pass).size(), 100 * 1024);
+        QCOMPARE(file.permissions(), ownerOnly);
+    }
+
+private:
+    LoopbackSite m_next;
+};
+
+QTEST_GUILESS_MAIN(TestLoopbackSites)
+#include "tst_loopback_sites.moc"

@@ -1,0 +1,336 @@
+#include <stdexcept>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextDocumentFragment>
+#include <QTimer>
+
+#include "qt_message_boxes.h"
+#include "window_harness.h"
+
+using Box = MessageBoxes::Answer;
+
+namespace {
+
+// Qt repeats the owner's bits as the current user's.
+constexpr auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+
+// A settings store that fails at every read, as a damaged file would.
+struct BrokenSettings final : SettingsBacking
+{
+    QString read(const QString&, const QString&, const QString&) const override { throw std::runtime_error("damaged"); }
+    void write(const QString&, const QList<SettingsEntry>&) override {}
+
+    SiteStore store{*this};
+};
+
+// The real main window over a settings file of its own (or the store given), with a canned transfer (or the real
+// one) and the real event delivery; only the message boxes are scripted.
+struct WindowHarness
+{
+    explicit WindowHarness(bool realTransfer = false, SiteStore* store = nullptr)
+        : window(store ? *store : settings.store, realTransfer ? static_cast<TransferComponent&>(real) : canned, events,
+                 boxes)
+    {
+    }
+    QPushButton* button(const QString& name) const { return window.findChild<QPushButton*>(name); }
+    // Types the keywords into the keyword box and clicks Search; returns when the run has ended.
+    void search(const QString& keywords)
+    {
+        window.findChild<QLineEdit*>(u"txtQuery"_s)->setText(keywords);
+        button(u"cmdSearch"_s)->click();
+    }
+
+    TemporarySettings settings;
+    CannedTransfer canned;
+    QtTransferComponent real;
+    QtEventDelivery events;
+    FakeMessageBoxes boxes;
+    MainWindow window;
+};
+
+// Runs `open`, which shows a modal window and returns once that is closed. When the window is up and active,
+// `interact` runs on it; then it is closed, also after a failed check. Returns whether the window came up.
+bool whileModal(const std::function<void()>& open, const std::function<void(QWidget*)>& interact)
+{
+    bool up = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if ((up = modal && QTest::qWaitForWindowActive(modal)))
+            interact(modal);
+        if (modal)
+            modal->close();
+    });
+    open();
+    return up;
+}
+
+// The 25 values of the Options dialog site by site, as the boxes show them or, given a store, as it holds them.
+QStringList values(const QWidget* dialog, const SiteStore* store = nullptr)
+{
+    QStringList found;
+    for (int cell = 0; cell < 25; ++cell) {
+        const auto [site, key] = std::pair(cell / 5 + 1, SiteStore::Key(cell % 5));
+        const QString box = u"txt"_s + SiteStore::keyName(key) + QString::number(site);
+        found += store ? store->read(site, key) : dialog->findChild<QLineEdit*>(box)->text();
+    }
+    return found;
+}
+
+const QString hitRows = u"<TR><TR><TD>ID=1\"><TD>000000>a<BR><TD>000000>b<BR><TD>000000>c<BR>"_s;
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void tabOrderAndReturnSearchOnce()
+    {
+        WindowHarness harness;
+        harness.settings.setSite(1, u"One"_s, u"one"_s);
+        harness.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&harness.window));
+        QStringList order;
+        for (int i = 0; i < 6; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+            order << QApplication::focusWidget()->objectName();
+        QCOMPARE(order, u"txtQuery cmdSearch rtbResults cmdExit cmdOptions txtQuery"_s.split(u' '));
+        // Return in an empty keyword box sends nothing.
+        auto* keywords = harness.window.findChild<QLineEdit*>(u"txtQuery"_s);
+        QTest::keyClick(keywords, Qt::Key_Return);
+        QTest::keyClicks(keywords, u"blue"_s);
+        QTest::keyClick(keywords, Qt::Key_Return);
+        QCOMPARE(harness.canned.requests.size(), 1);
+        QCOMPARE(harness.canned.requests[0].body, u"album=blue&Sort=ID"_s);
+    }
+
+    void showsAnUnexpectedFailureOnceAndAsksToEnd()
+    {
+        BrokenSettings broken;
+        WindowHarness harness(false, &broken.store);
+        QSignalSpy ending(&harness.window, &MainWindow::unexpectedFailure);
+        // Nothing more runs once the program is ending.
+        harness.search(u"x"_s);
+        harness.search(u"x"_s);
+        QCOMPARE(ending.size(), 1);
+        QVERIFY(harness.boxes.shown.size() == 1 && harness.boxes.shown[0].contains(u"damaged"_s));
+    }
+
+    // Once the window is closed, nothing the run was waiting on goes on: no prompt, no further request.
+    void closingEndsTheRunWherever_data()
+    {
+        QTest::addColumn<bool>("duringAPrompt");
+        QTest::newRow("while a prompt is up, then Yes") << true;
+        QTest::newRow("while the page is read") << false;
+    }
+
+    void closingEndsTheRunWherever()
+    {
+        QFETCH(bool, duringAPrompt);
+        WindowHarness harness;
+        harness.canned.answer = [&](const auto&) { return CannedTransfer::Answer{hitRows + hitRows}; };
+        harness.settings.setSite(1, u"One"_s, u"one"_s);
+        harness.settings.setSite(2, u"Two"_s, u"two"_s);
+        harness.boxes.answers = {Box::Yes};
+        (duringAPrompt ? harness.boxes.whileShown : harness.canned.beforeBody) = [&] { harness.window.close(); };
+        harness.search(u"x"_s);
+        QCOMPARE(harness.canned.requests.size(), 1);
+        QCOMPARE(harness.boxes.shown.size(), duringAPrompt ? 1 : 0);
+    }
+
+    // The site report follows the run site by site, counts what the sites gave once it has ended and starts afresh
+    // with each run; a site's name in it stays as it is written, also in the tooltip.
+    void reportsWhatEachSiteGave()
+    {
+        WindowHarness harness;
+        harness.settings.setSite(1, u"<b>One</b>"_s, u"one"_s);
+        harness.settings.setSite(2, u"Two"_s, u"two"_s);
+        auto* report = harness.window.findChild<QLabel*>(u"lblSiteReport"_s);
+        QString page = u"<TR><TR>"_s;
+        QStringList seen; // The report as each request goes out.
+        harness.canned.answer = [&](const CannedTransfer::Request& request) {
+            seen << report->text() + u" / "_s + report->accessibleDescription();
+            if (request.url.startsWith(u"http://two"_s))
+                return CannedTransfer::Answer{{}, TransferError{TransferError::Kind::CouldNotConnect, u"refused"_s}};
+            return CannedTransfer::Answer{page};
+        };
+        const QString list = u"<b>One</b>: 0 hits\nTwo: no answer (refused)"_s;
+        harness.search(u"x"_s);
+        QCOMPARE(report->text(), u"2 sites: 1 answered, 1 failed"_s);
+        QCOMPARE(report->accessibleDescription(), list);
+        // As a tooltip is shown: read as rich text when it looks like some.
+        const QString tip = report->toolTip();
+        QCOMPARE(Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip, list);
+        QVERIFY(report->textFormat() == Qt::PlainText && report->focusPolicy() == Qt::NoFocus);
+
+        page = hitRows;
+        harness.boxes.answers = {Box::Cancel};
+        harness.search(u"x"_s);
+        QCOMPARE(report->text(), u"2 sites: 1 cancelled, 1 failed"_s);
+        const QStringList run{u"Asking <b>One</b>… / "_s, u"Asking Two… / <b>One</b>: "_s};
+        QCOMPARE(seen, QStringList({run[0], run[1] + u"0 hits"_s, run[0], run[1] + u"cancelled"_s}));
+    }
+
+    // Ctrl+C copies the whole text, which outside Windows a message box does not do by itself; for the box with an
+    // FTP URL, the URL is what the user came for. Key 0 stands for the close box.
+    void answersThePrompt_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Box>("answer");
+        QTest::newRow("Return is the default, Yes") << int(Qt::Key_Return) << Box::Yes;
+        QTest::newRow("Escape is Cancel") << int(Qt::Key_Escape) << Box::Cancel;
+        QTest::newRow("the close box is Cancel") << 0 << Box::Cancel;
+    }
+
+    void answersThePrompt()
+    {
+        QFETCH(int, key);
+        QFETCH(Box, answer);
+        const QString url = u"ftp://ann:pw@files.example"_s + u"/a-rather-long-folder-name"_s.repeated(12);
+        QGuiApplication::clipboard()->clear();
+        const auto press = [&](QWidget* box) {
+            QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+            if (key)
+                QTest::keyClick(box, Qt::Key(key));
+            QVERIFY(!key || box->isHidden());
+        };
+        QVERIFY(whileModal([&] { QCOMPARE(QtMessageBoxes().askYesNoCancel(url, u"Prompt"_s), answer); }, press));
+        QCOMPARE(QGuiApplication::clipboard()->text(), url);
+    }
+
+    void optionsOkStoresEveryBoxAndClosingStoresNothing_data()
+    {
+        QTest::addColumn<QStringList>("site1");
+        QTest::addColumn<QStringList>("row1");
+        QTest::addColumn<bool>("byCloseBox");
+        const QStringList spaced{u" "_s, u"h"_s, u"/m/"_s, u"me"_s, u"pw"_s};
+        const QStringList longer{u"Long"_s, QString(40000, u'a'), u"/l/"_s, u"lu"_s, QString(40000, u'p')};
+        // Without a name the record counts as empty, user name and password included.
+        QTest::newRow("site 1 unnamed, Cancel")
+            << QStringList{{}, u"h"_s, u"/m/"_s, u"me"_s, u"pw"_s}
+            << QStringList{u"Quillfen"_s, u"localhost:8765"_s, u"/mp3/"_s, {}, {}} << false;
+        QTest::newRow("a space is a name, close box") << spaced << spaced << true;
+        QTest::newRow("values over a box's default 32767 characters") << longer << longer << false;
+    }
+
+    void optionsOkStoresEveryBoxAndClosingStoresNothing()
+    {
+        QFETCH(QStringList, site1);
+        QFETCH(QStringList, row1);
+        QFETCH(bool, byCloseBox);
+        WindowHarness harness;
+        harness.settings.setSite(1, site1[0], site1[1], site1[2], site1[3], site1[4]);
+        harness.settings.setSite(3, u"Three"_s, u"t"_s, u"/t/"_s, u"tu"_s, u"tp"_s);
+        const SiteStore& store = harness.settings.store;
+        QStringList stored;
+        const auto okThenClose = [&](QWidget* dialog) {
+            // Rows 2 to 5 show what is stored, never a default.
+            QCOMPARE(values(dialog),
+                     row1 + QStringList(5, {}) + u"Three t /t/ tu tp"_s.split(u' ') + QStringList(10, {}));
+            // A change in every box shows up any box that OK leaves out.
+            for (QLineEdit* edited : dialog->findChildren<QLineEdit*>())
+                QTest::keyClick(edited, '+');
+            dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
+            QCOMPARE(stored = values(dialog, &store), values(dialog));
+            // Enter would store and Escape close, were either to press a button.
+            for (QLineEdit* edited : dialog->findChildren<QLineEdit*>()) {
+                QTest::keyClicks(edited, u"abandoned"_s);
+                QTest::keySequence(edited, QKeySequence(Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape));
+                const bool secret = edited->objectName().startsWith(u"txtPass"_s);
+                QCOMPARE(edited->displayText(), secret ? QString(edited->text().size(), u'*') : edited->text());
+            }
+            QVERIFY(dialog->isVisible());
+            byCloseBox ? void(dialog->close()) : dialog->findChild<QPushButton*>(u"cmdCancel"_s)->click();
+            QVERIFY(!dialog->isVisible());
+        };
+        QVERIFY(whileModal([&] { harness.button(u"cmdOptions"_s)->click(); }, okThenClose));
+        QCOMPARE(values(nullptr, &store), stored);
+        // The file holds passwords, so it is made for its owner alone.
+        QCOMPARE(QFile::permissions(harness.settings.fileName()), ownerOnly);
+        // The next showing loads afresh, without the abandoned edits.
+        QVERIFY(whileModal([&] { harness.button(u"cmdOptions"_s)->click(); },
+                           [&](QWidget* dialog) { QCOMPARE(values(dialog), stored); }));
+    }
+
+    // A settings file that is a symbolic link is read through it, but writing through it would rewrite the target,
+    // dropping the lines the settings format cannot parse, and narrow the target's mode: OK says it failed instead.
+    void optionsFailedOkSaysSoAndKeepsTheEdits()
+    {
+        WindowHarness harness;
+        const QString folder = harness.settings.folder.path();
+        const QByteArray text = "[Site1]\nName=Linked\nnot a setting\n";
+        const auto mode = ownerOnly | QFile::ReadOther;
+        QFile target(folder + u"/shared.conf"_s);
+        QVERIFY(target.open(QIODevice::WriteOnly) && target.write(text) > 0 && target.setPermissions(mode));
+        target.close();
+        QVERIFY(QDir(folder).mkdir(u"Tunedrop"_s) && target.link(harness.settings.fileName()));
+        const auto editThenOk = [&](QWidget* dialog) {
+            auto* name = dialog->findChild<QLineEdit*>(u"txtName1"_s);
+            QCOMPARE(name->text(), u"Linked"_s);
+            name->setText(u"Edited"_s);
+            dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
+            QVERIFY(dialog->isVisible() && name->text() == u"Edited"_s);
+            QCOMPARE(harness.boxes.shown.size(), 1);
+            QVERIFY(harness.boxes.shown[0].contains(u"could not be saved"_s));
+            QVERIFY(harness.boxes.shown[0].contains(harness.settings.fileName()));
+        };
+        QVERIFY(whileModal([&] { harness.button(u"cmdOptions"_s)->click(); }, editThenOk));
+        QVERIFY(target.open(QIODevice::ReadOnly));
+        QCOMPARE(target.readAll(), text);
+        QCOMPARE(target.permissions(), mode);
+    }
+
+    void endsDuringAWaitWithStatusZero_data()
+    {
+        QTest::addColumn<bool>("byCloseBox");
+        QTest::newRow("Exit button") << false;
+        QTest::newRow("close box") << true;
+    }
+
+    // While a run waits, timers keep firing, Search is refused and Options opens; Exit or the close box then ends
+    // the run and the program. This runs the application's own event loop, as the program does, so that what ends
+    // the program ends exec().
+    void endsDuringAWaitWithStatusZero()
+    {
+        QFETCH(bool, byCloseBox);
+        LoopbackSite silent;
+        silent.hold();
+        // The window goes first, so no connection of its transfer keeps the site waiting at its end.
+        WindowHarness harness(true);
+        harness.settings.setSite(1, u"Silent"_s, silent.address());
+        harness.settings.setSite(2, u"Next"_s, silent.address());
+        harness.window.show();
+        bool optionsOpened = false;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, &timer, [&] {
+            if (silent.requests().empty())
+                return;
+            timer.stop();
+            harness.search(u"refused"_s);
+            optionsOpened = whileModal([&] { harness.button(u"cmdOptions"_s)->click(); },
+                                       [](QWidget* options) {
+                                           options->findChild<QLineEdit*>(u"txtName5"_s)->setText(u"Stored"_s);
+                                           options->findChild<QPushButton*>(u"cmdOK"_s)->click();
+                                       });
+            byCloseBox ? void(harness.window.close()) : harness.button(u"cmdExit"_s)->click();
+        });
+        timer.start(5);
+        QTimer::singleShot(0, &harness.window, [&] { harness.search(u"x"_s); });
+
+        QCOMPARE(QCoreApplication::exec(), 0);
+        // Neither the refused Search nor the next site asked again; both records lead to the same site.
+        QCOMPARE(silent.requests().size(), size_t(1));
+        QVERIFY(optionsOpened && !harness.real.isRunning() && harness.boxes.shown.isEmpty());
+        QCOMPARE(harness.settings.store.read(5, SiteStore::Key::Name), u"Stored"_s);
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
