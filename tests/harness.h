@@ -1,26 +1,26 @@
 #pragma once
 
-#include <functional>
-
-#include <QSettings>
-#include <QStringEncoder>
-#include <QTemporaryDir>
+#include <QtTest>
 
 #include "hit_row.h"
 #include "loopback_site.h"
 #include "qt_event_delivery.h"
 #include "qt_settings_backing.h"
+#include "qt_transfer_component.h"
 #include "run_listener.h"
 #include "search_run.h"
 #include "search_terms.h"
+#include "site_request.h"
 #include "site_store.h"
-#include "transfer_component.h"
 
 using namespace Qt::StringLiterals;
 
 // The per-user settings store pointed at a fresh temporary folder for as long as this lives.
 struct TemporarySettings
 {
+    // The file holds passwords, so it is its owner's alone; Qt repeats the owner's bits as the current user's.
+    static constexpr auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+
     TemporarySettings() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); }
 
     QString fileName() const { return QtSettingsBacking::fileName(u"Tunedrop"_s); }

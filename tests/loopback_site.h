@@ -18,15 +18,8 @@ class LoopbackSite
 public:
     struct Recorded
     {
-        std::string method, target, body, contentType, referer, authorization;
-        bool hasBody;
-
-        // What the site read, but the account.
-        std::string text() const
-        {
-            return method + ' ' + target + ' ' + body + " | " + contentType + " | " + referer +
-                   (hasBody ? "" : " | no body");
-        }
+        // What the site read, but the account, on one line.
+        std::string text, authorization;
     };
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
@@ -35,10 +28,11 @@ public:
     {
         const auto route = [this](const httplib::Request& request, httplib::Response& response) {
             std::unique_lock lock(m_mutex);
-            m_requests.push_back({request.method, request.target, request.body,
-                                  request.get_header_value("Content-Type"), request.get_header_value("Referer"),
-                                  request.get_header_value("Authorization"),
-                                  request.has_header("Content-Length") || request.has_header("Transfer-Encoding")});
+            const bool hasBody = request.has_header("Content-Length") || request.has_header("Transfer-Encoding");
+            m_requests.push_back({request.method + ' ' + request.target + ' ' + request.body + " | " +
+                                      request.get_header_value("Content-Type") + " | " +
+                                      request.get_header_value("Referer") + (hasBody ? "" : " | no body"),
+                                  request.get_header_value("Authorization")});
             m_released.wait(lock, [this] { return !m_holding || m_stopping; });
             const Handler handler = m_stopping ? Handler() : m_handler;
             lock.unlock();

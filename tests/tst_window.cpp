@@ -1,15 +1,4 @@
-#include <stdexcept>
-
-#include <QApplication>
-#include <QClipboard>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTextDocumentFragment>
-#include <QTimer>
+#include <QtWidgets>
 
 #include "qt_message_boxes.h"
 #include "window_harness.h"
@@ -18,9 +7,6 @@ using Box = MessageBoxes::Answer;
 
 namespace {
 
-// Qt repeats the owner's bits as the current user's.
-constexpr auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
-
 // A settings store that fails at every read, as a damaged file would.
 struct BrokenSettings final : SettingsBacking
 {
@@ -28,31 +14,6 @@ struct BrokenSettings final : SettingsBacking
     void write(const QString&, const QList<SettingsEntry>&) override {}
 
     SiteStore store{*this};
-};
-
-// The real main window over a settings file of its own (or the store given), with a canned transfer (or the real
-// one) and the real event delivery; only the message boxes are scripted.
-struct WindowHarness
-{
-    explicit WindowHarness(bool realTransfer = false, SiteStore* store = nullptr)
-        : window(store ? *store : settings.store, realTransfer ? static_cast<TransferComponent&>(real) : canned, events,
-                 boxes)
-    {
-    }
-    QPushButton* button(const QString& name) const { return window.findChild<QPushButton*>(name); }
-    // Types the keywords into the keyword box and clicks Search; returns when the run has ended.
-    void search(const QString& keywords)
-    {
-        window.findChild<QLineEdit*>(u"txtQuery"_s)->setText(keywords);
-        button(u"cmdSearch"_s)->click();
-    }
-
-    TemporarySettings settings;
-    CannedTransfer canned;
-    QtTransferComponent real;
-    QtEventDelivery events;
-    FakeMessageBoxes boxes;
-    MainWindow window;
 };
 
 // Runs `open`, which shows a modal window and returns once that is closed. When the window is up and active,
@@ -70,6 +31,36 @@ bool whileModal(const std::function<void()>& open, const std::function<void(QWid
     open();
     return up;
 }
+
+// The real main window over a settings file of its own (or the store given), with a canned transfer (or the real
+// one) and the real event delivery; only the message boxes are scripted.
+struct WindowHarness
+{
+    explicit WindowHarness(bool realTransfer = false, SiteStore* store = nullptr)
+        : window(store ? *store : settings.store, realTransfer ? static_cast<TransferComponent&>(real) : canned, events,
+                 boxes)
+    {
+    }
+    QPushButton* button(const QString& name) const { return window.findChild<QPushButton*>(name); }
+    // Clicks Options, runs `interact` on the dialog once it is up, and closes it; returns whether it came up.
+    bool options(const std::function<void(QWidget*)>& interact)
+    {
+        return whileModal([this] { button(u"cmdOptions"_s)->click(); }, interact);
+    }
+    // Types the keywords into the keyword box and clicks Search; returns when the run has ended.
+    void search(const QString& keywords)
+    {
+        window.findChild<QLineEdit*>(u"txtQuery"_s)->setText(keywords);
+        button(u"cmdSearch"_s)->click();
+    }
+
+    TemporarySettings settings;
+    CannedTransfer canned;
+    QtTransferComponent real;
+    QtEventDelivery events;
+    FakeMessageBoxes boxes;
+    MainWindow window;
+};
 
 // The 25 values of the Options dialog site by site, as the boxes show them or, given a store, as it holds them.
 QStringList values(const QWidget* dialog, const SiteStore* store = nullptr)
@@ -250,13 +241,12 @@ private Q_SLOTS:
             byCloseBox ? void(dialog->close()) : dialog->findChild<QPushButton*>(u"cmdCancel"_s)->click();
             QVERIFY(!dialog->isVisible());
         };
-        QVERIFY(whileModal([&] { harness.button(u"cmdOptions"_s)->click(); }, okThenClose));
+        QVERIFY(harness.options(okThenClose));
         QCOMPARE(values(nullptr, &store), stored);
         // The file holds passwords, so it is made for its owner alone.
-        QCOMPARE(QFile::permissions(harness.settings.fileName()), ownerOnly);
+        QCOMPARE(QFile::permissions(harness.settings.fileName()), TemporarySettings::ownerOnly);
         // The next showing loads afresh, without the abandoned edits.
-        QVERIFY(whileModal([&] { harness.button(u"cmdOptions"_s)->click(); },
-                           [&](QWidget* dialog) { QCOMPARE(values(dialog), stored); }));
+        QVERIFY(harness.options([&](QWidget* dialog) { QCOMPARE(values(dialog), stored); }));
     }
 
     // A settings file that is a symbolic link is read through it, but writing through it would rewrite the target,
@@ -266,7 +256,7 @@ private Q_SLOTS:
         WindowHarness harness;
         const QString folder = harness.settings.folder.path();
         const QByteArray text = "[Site1]\nName=Linked\nnot a setting\n";
-        const auto mode = ownerOnly | QFile::ReadOther;
+        const auto mode = TemporarySettings::ownerOnly | QFile::ReadOther;
         QFile target(folder + u"/shared.conf"_s);
         QVERIFY(target.open(QIODevice::WriteOnly) && target.write(text) > 0 && target.setPermissions(mode));
         target.close();
@@ -281,7 +271,7 @@ private Q_SLOTS:
             QVERIFY(harness.boxes.shown[0].contains(u"could not be saved"_s));
             QVERIFY(harness.boxes.shown[0].contains(harness.settings.fileName()));
         };
-        QVERIFY(whileModal([&] { harness.button(u"cmdOptions"_s)->click(); }, editThenOk));
+        QVERIFY(harness.options(editThenOk));
         QVERIFY(target.open(QIODevice::ReadOnly));
         QCOMPARE(target.readAll(), text);
         QCOMPARE(target.permissions(), mode);
@@ -314,11 +304,10 @@ private Q_SLOTS:
                 return;
             timer.stop();
             harness.search(u"refused"_s);
-            optionsOpened = whileModal([&] { harness.button(u"cmdOptions"_s)->click(); },
-                                       [](QWidget* options) {
-                                           options->findChild<QLineEdit*>(u"txtName5"_s)->setText(u"Stored"_s);
-                                           options->findChild<QPushButton*>(u"cmdOK"_s)->click();
-                                       });
+            optionsOpened = harness.options([](QWidget* options) {
+                options->findChild<QLineEdit*>(u"txtName5"_s)->setText(u"Stored"_s);
+                options->findChild<QPushButton*>(u"cmdOK"_s)->click();
+            });
             byCloseBox ? void(harness.window.close()) : harness.button(u"cmdExit"_s)->click();
         });
         timer.start(5);

@@ -3,7 +3,6 @@
 #include "harness.h"
 #include "main_window.h"
 #include "message_boxes.h"
-#include "qt_transfer_component.h"
 
 // Message boxes that answer from a script (No once it runs out) and remember what they showed, since a test cannot
 // click a modal box.

@@ -1,9 +1,10 @@
-#include <QTest>
-
+#include "ftp_link.h"
 #include "harness.h"
+#include "marker_split.h"
 
 using Answer = RunListener::Answer;
 using Canned = CannedTransfer::Answer;
+using Text = std::optional<QString>;
 
 namespace {
 
@@ -27,11 +28,142 @@ QString resultPage(const QStringList& rows)
 
 } // namespace
 
-class TestSearchRun : public QObject
+// The search library without a network: the rules that cut and build text, each a plain function of its input
+// with a table of its own, and the search run over a canned transfer.
+class TestSearch : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void splitsAtEveryMarker_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("pieces");
+        QTest::addColumn<QString>("marker");
+        const auto row = [](const char* name, const QString& text, const QStringList& pieces,
+                            const QString& marker = u","_s) { QTest::newRow(name) << text << pieces << marker; };
+        row("no marker gives the whole text", u"a b"_s, {u"a b"_s});
+        row("marker at the start", u",a"_s, {{}, u"a"_s});
+        row("marker at the end", u"a,"_s, {u"a"_s, {}});
+        row("two markers in a row", u"a,,b"_s, {u"a"_s, {}, u"b"_s});
+        row("empty text has no pieces", {}, {});
+        row("no cut limit", QStringList(11, u"a"_s).join(u','), QStringList(11, u"a"_s));
+        row("matches do not overlap", u"aaa"_s, {{}, u"a"_s}, u"aa"_s);
+        row("case must match", u"a<tr>b<Tr>c"_s, {u"a<tr>b<Tr>c"_s}, u"<TR"_s);
+    }
+
+    void splitsAtEveryMarker()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, pieces);
+        QFETCH(QString, marker);
+        // Pieces are found on demand, so the split is asked from past the last piece back, and each piece on its own.
+        MarkerSplit split(text, marker);
+        for (qsizetype n = pieces.size(); n >= -1; --n) {
+            const auto piece = n >= 0 && n < pieces.size() ? std::optional<QStringView>(pieces[n]) : std::nullopt;
+            QCOMPARE(split.piece(n), piece);
+            QCOMPARE(pieceAt(text, marker, n), piece);
+        }
+    }
+
+    void cutsHitFieldsAsFarAsTheRowFits_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("pane");
+        // The text a result page holds after one "<TR", up to the next.
+        const auto row = [](const QStringList& cells) { return u">"_s + cells.join(u"\r\n"_s) + u"</TR>"_s; };
+        const QString id = u"<TD><A HREF=\"?ID=7\">7</A>"_s, v2 = cell(u"v2"_s), v3 = cell(u"v3"_s), v4 = cell(u"v4"_s);
+        const QString longest(1024, u'x');
+
+        QTest::newRow("complete row") << row({id, v2, v3, v4}) << u"7\tv2\tv3\tv4\r\n"_s;
+        QTest::newRow("value without <BR>") << row({id, u"<TD>COLOR=#000000>a"_s, v3, v4}) << u"7\ta\r\n\tv3\tv4\r\n"_s;
+        QTest::newRow("ID runs to a second ID=") << row({u"<TD>ID=5ID=6\">"_s, v2, v3, v4}) << u"5\tv2\tv3\tv4\r\n"_s;
+        QTest::newRow("ID runs to a quote with >")
+            << row({u"<TD>ID=7\"8\">"_s, v2, v3, v4}) << u"7\"8\tv2\tv3\tv4\r\n"_s;
+        QTest::newRow("lower-case id= is no ID") << row({u"<TD>id=7\">"_s, v2, v3, v4}) << u""_s;
+        QTest::newRow("cell three without a value") << row({id, v2, u"<TD>plain"_s, v4}) << u"7\tv2\t"_s;
+        QTest::newRow("lower-case <td> merges two cells") << row({id, v2, v3.toLower(), v4}) << u"7\tv2\tv4\t"_s;
+        QTest::newRow("<br> is not <BR>")
+            << row({id, v2, v3, u"<TD>COLOR=#000000>x<br>"_s}) << u"7\tv2\tv3\tx<br></TR>\r\n"_s;
+        QTest::newRow("1,024 characters shown whole, more cut")
+            << row({id, cell(longest), cell(longest + u'y'), v4})
+            << u"7\t"_s + longest + u'\t' + longest + u"\u2026\tv4\r\n"_s;
+    }
+
+    void cutsHitFieldsAsFarAsTheRowFits()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, pane);
+        const HitRow hit = cutHitRow(text);
+        QCOMPARE(hit.paneText(), pane);
+        // Only a complete row is offered, its pane text less the line end as the prompt.
+        QCOMPARE(hit.isComplete() ? hit.promptText() + u"\r\n"_s : QString(),
+                 pane.endsWith(u"\r\n"_s) ? pane : QString());
+    }
+
+    void sendsWordsOneTwoFourAndSoOn_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<Text>("keywords");
+        QTest::newRow("skips the third of four") << u"Miles Davis Kind Blue"_s << Text(u"Miles+Davis+Blue"_s);
+        QTest::newRow("double space yields an empty word") << u"alpha  beta"_s << Text(u"alpha+"_s);
+        QTest::newRow("leading space yields an empty first word") << u" a b"_s << Text(u"+a"_s);
+        QTest::newRow("only a space separates words") << u"a\tb c"_s << Text(u"a%09b+c"_s);
+        QTest::newRow("word 19 is the last one sent")
+            << u"w0 w1 w2 w3 w4 w5 w6 w7 w8 w9 w10 w11 w12 w13 w14 w15 w16 w17 w18 w19 w20 w21"_s
+            << Text(u"w0+w1+w3+w5+w7+w9+w11+w13+w15+w17+w19"_s);
+        QTest::newRow("each word percent-encoded, as UTF-8")
+            << u"AC&DC C++ x 100% y Bj\u00f6rk"_s << Text(u"AC%26DC+C%2B%2B+100%25+Bj%C3%B6rk"_s);
+        QTest::newRow("empty text sends nothing") << u""_s << Text();
+    }
+
+    void sendsWordsOneTwoFourAndSoOn()
+    {
+        QFETCH(QString, typed);
+        QFETCH(Text, keywords);
+        QCOMPARE(keywordString(typed), keywords);
+    }
+
+    // The second link's rest after its first "ftp://:@", if it is safe to show, after the account, which is
+    // percent-encoded so that it comes back intact and the address keeps its host; the rest goes in as it is.
+    void buildsTheFtpUrlFromTheDetailsPage_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<Text>("url");
+        const auto link = [](const QString& rest) { return u"href=\"x\"href=\"ftp://:@"_s + rest + u'"'; };
+        const QString url = u"ftp://a%40b%3Ac%2Fd%23e%3Ff%20g%C3%BC%25:p%2Fa%23s%3Fs%3Aw%40r%20d%C3%BC%2541@"_s;
+        QTest::newRow("FTP link second of three") << u"href=\"x\"href=\"ftp://:@h\"href=\"y\""_s << Text(url + u"h"_s);
+        QTest::newRow("text before ftp://:@ dropped") << u"href=\"x\"href=\"x ftp://:@h\""_s << Text(url + u"h"_s);
+        QTest::newRow("ftp://:@ twice") << link(u"hftp://:@g"_s) << Text(url + u"h"_s);
+        QTest::newRow("link is exactly ftp://:@") << link({}) << Text(url);
+        QTest::newRow("only one link") << u"href=\"ftp://:@h\""_s << Text();
+        QTest::newRow("third link not looked at") << u"href=\"x\"href=\"y\"href=\"ftp://:@h\""_s << Text();
+        QTest::newRow("HREF= and href=' are no links") << u"href=\"x\"HREF=\"ftp://:@h\"href='ftp://:@h'"_s << Text();
+        QTest::newRow("empty second link") << u"href=\"x\"href=\"\">ftp://:@h"_s << Text();
+        QTest::newRow("already-encoded parts and spaces stay")
+            << link(u"h/01%20-%20a b"_s) << Text(url + u"h/01%20-%20a b"_s);
+        QTest::newRow("@ after the first /") << link(u"h/a@b"_s) << Text(url + u"h/a@b"_s);
+        QTest::newRow("2,048 characters")
+            << link(u"h/"_s + QString(2046, u'a')) << Text(url + u"h/"_s + QString(2046, u'a'));
+        QTest::newRow("2,049 characters") << link(u"h/"_s + QString(2047, u'a')) << Text();
+        QTest::newRow("@ before the first /") << link(u"good.example:21@evil.example/x.mp3"_s) << Text();
+        QTest::newRow("@ and no / at all") << link(u"good@evil"_s) << Text();
+        // Each end of every refused range, and the characters just outside the bidi ones.
+        for (const char16_t c : {0x00, 0x09, 0x0A, 0x0D, 0x1B, 0x1F, 0x7F, 0x80, 0x9F, 0x202A, 0x202E, 0x2066, 0x2069})
+            QTest::addRow("U+%04X", unsigned(c)) << link(u"h/a"_s + QChar(c)) << Text();
+        for (const char16_t c : {0x2029, 0x202F, 0x2065, 0x206A})
+            QTest::addRow("U+%04X", unsigned(c)) << link(u"h/a"_s + QChar(c)) << Text(url + u"h/a"_s + QChar(c));
+    }
+
+    void buildsTheFtpUrlFromTheDetailsPage()
+    {
+        QFETCH(QString, page);
+        QFETCH(Text, url);
+        const Text rest = ftpLinkRest(page);
+        const QString user = u"a@b:c/d#e?f g\u00fc%"_s, password = u"p/a#s?s:w@r d\u00fc%41"_s;
+        QCOMPARE(rest && isUsableLinkRest(*rest) ? Text(ftpUrl(user, password, *rest)) : Text(), url);
+    }
+
     // Site 1 (account ann, pw42) answers `page` and, for any track, `details`; site 2, when there is one, lists 201.
     void scansEachPageAndFetchesWantedDetails_data()
     {
@@ -53,14 +185,12 @@ private Q_SLOTS:
         const QString heading = u"ID\tTrack\tArtist\tAlbum\r\n"_s, status = u"Getting Information...\r\n"_s;
         const QList<Answer> none;
 
-        QTest::newRow("two hits, No twice")
-            << pair << back + ftp << none << false << QStringList{one, two, u"One: 2 hits"_s}
-            << heading + one + crlf + two + crlf;
-        QTest::newRow("a row without a value in cell 3 ends the scan")
-            << resultPage({hit(u"101"_s, u"One"_s), hit(u"102"_s, u"Two"_s).replace(cell(u"Artist"_s), u"<TD>"_s),
-                           hit(u"103"_s, u"Three"_s)})
-            << back + ftp << none << false << QStringList{one, u"One: 1 hit"_s}
-            << heading + one + crlf + u"102\tTwo\t"_s;
+        // A row that does not fit, without a value in cell 3, ends the scan.
+        QTest::newRow("two hits, No twice, then a row that does not fit")
+            << resultPage({hit(u"101"_s, u"One"_s), hit(u"102"_s, u"Two"_s),
+                           hit(u"103"_s, u"Three"_s).replace(cell(u"Artist"_s), u"<TD>"_s), hit(u"104"_s, u"Four"_s)})
+            << back + ftp << none << false << QStringList{one, two, u"One: 2 hits"_s}
+            << heading + one + crlf + two + crlf + u"103\tThree\t"_s;
         QTest::newRow("Cancel ends only site 1's scan")
             << pair << back + ftp << QList<Answer>{Answer::Cancel} << true
             << QStringList{one, u"One: cancelled"_s, other, u"Two: 1 hit"_s} << heading + other + crlf;
@@ -220,5 +350,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSearchRun)
-#include "tst_search_run.moc"
+QTEST_GUILESS_MAIN(TestSearch)
+#include "tst_search.moc"
