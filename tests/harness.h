@@ -50,10 +50,12 @@ struct CannedTransfer final : TransferComponent
     };
     struct Answer
     {
-        QString page;
+        QString page = {};
         std::optional<TransferError> error = std::nullopt;
         // What the page is written in, and what the answer says it is.
         QByteArray charset = "UTF-8";
+        // A silent site's answer never comes: the request runs until it is aborted.
+        bool silent = false;
     };
 
     std::function<Answer(const Request&)> answer = [](const Request&) { return Answer{}; };
@@ -72,7 +74,7 @@ struct CannedTransfer final : TransferComponent
         answered = answer(requests.last());
         return true;
     }
-    bool isRunning() const override { return false; }
+    bool isRunning() const override { return answered.silent; }
     QByteArray takeBody() override
     {
         beforeBody();

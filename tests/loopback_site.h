@@ -72,11 +72,9 @@ public:
     // Requests are recorded, then left unanswered until hold(false) or the site's end.
     void hold(bool holding = true, bool stopping = false)
     {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_holding = holding;
-            m_stopping = stopping;
-        }
+        const std::lock_guard lock(m_mutex);
+        m_holding = holding;
+        m_stopping = stopping;
         m_released.notify_all();
     }
     std::vector<Recorded> requests() const

@@ -1,7 +1,3 @@
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QtNetwork>
 
 #include "catalog.h"
@@ -24,7 +20,8 @@ std::optional<FetchResult> fetch(Run& run, int site, const SiteRequest& request 
 
 // A site that never finishes its answer: header lines without end, or a body one byte at a time. It notes when a
 // write fails, that is, when the client has really closed the connection. cpp-httplib always finishes the headers
-// it sends and does not tell its content providers of a reset connection, so this one writes to a plain socket.
+// it sends and does not tell its content providers of a reset connection, so this one writes to a plain socket
+// (whose calls come with cpp-httplib's headers).
 struct EndlessSite
 {
     explicit EndlessSite(bool headers)
@@ -142,7 +139,6 @@ private Q_SLOTS:
         QVERIFY(result);
         QCOMPARE(result->page.text(), page);
         QCOMPARE(result->error ? std::optional(result->error->kind) : std::nullopt, error);
-        site.hold(false);
     }
 
     // Site 1 (ann) and site 2 (bob) are reached through `via`; only the site that asks gets the account, each its
@@ -208,56 +204,48 @@ private Q_SLOTS:
         QCOMPARE(run.summaries(u"x"_s), QStringList({u"Hostile: 0 hits"_s, u"Next: 0 hits"_s}));
     }
 
-    // A site that challenges every answer to its challenge anew gets the account once.
-    void offersTheAccountOnce_data()
+    // A site that misbehaves ends its own turn, and the run goes on: one that challenges every answer to its
+    // challenge anew gets the account once; one given up on, whether it streams headers without end or trickles its
+    // body past the deadline, loses its connection.
+    void endsAHostileSiteAlone_data()
     {
         QTest::addColumn<std::string>("challenge");
-        QTest::newRow("a new realm every time") << std::string("Basic realm=\"r%\"");
+        QTest::addColumn<bool>("headers");
+        QTest::addColumn<QString>("report");
+        const QString refused = u"Hostile: the account was refused (401)"_s;
+        QTest::newRow("a new realm every time") << std::string("Basic realm=\"r%\"") << false << refused;
         QTest::newRow("a stale nonce every time")
-            << std::string("Digest realm=\"r\", nonce=\"n%\", qop=\"auth\", stale=true");
+            << std::string("Digest realm=\"r\", nonce=\"n%\", qop=\"auth\", stale=true") << false << refused;
+        QTest::newRow("endless headers") << std::string() << true << u"Hostile: no answer in time"_s;
+        QTest::newRow("a trickle past the deadline") << std::string() << false << u"Hostile: too slow"_s;
     }
 
-    void offersTheAccountOnce()
+    void endsAHostileSiteAlone()
     {
         QFETCH(std::string, challenge);
-        LoopbackSite hostile;
+        QFETCH(bool, headers);
+        QFETCH(QString, report);
+        LoopbackSite challenging;
         std::atomic<int> challenges = 0;
-        hostile.setHandler([&](const httplib::Request&, httplib::Response& response) {
+        challenging.setHandler([&](const httplib::Request&, httplib::Response& response) {
             std::string header = challenge;
             header.replace(header.find('%'), 1, std::to_string(++challenges));
             response.status = 401;
             response.set_header("WWW-Authenticate", header);
         });
-        Run run;
-        run.settings.setSite(1, u"Hostile"_s, hostile.address(), u"/mp3/"_s, u"ann"_s, u"pw"_s);
-        run.settings.setSite(2, u"Next"_s, m_next.address());
-
-        QCOMPARE(run.summaries(u"x"_s), QStringList({u"Hostile: the account was refused (401)"_s, u"Next: 0 hits"_s}));
-        // The account went out once, or once more while its refusal was still on the way.
-        QVERIFY(hostile.requests().size() <= 3);
-    }
-
-    // A site given up on, whether it streams headers without end or trickles its body, loses its connection.
-    void closesTheConnectionOfASiteGivenUpOn_data()
-    {
-        QTest::addColumn<bool>("headers");
-        QTest::addColumn<QString>("report");
-        QTest::newRow("endless headers") << true << u"Hostile: no answer in time"_s;
-        QTest::newRow("a trickle past the deadline") << false << u"Hostile: too slow"_s;
-    }
-
-    void closesTheConnectionOfASiteGivenUpOn()
-    {
-        QFETCH(bool, headers);
-        QFETCH(QString, report);
         EndlessSite endless(headers);
+        const bool trickle = challenge.empty() && !headers;
         Run run(milliseconds(headers ? 300 : 60'000), QtTransferComponent::defaultBodyLimit,
-                milliseconds(headers ? 60'000 : 300));
-        run.settings.setSite(1, u"Hostile"_s, u"127.0.0.1:%1"_s.arg(endless.port));
+                milliseconds(trickle ? 300 : 60'000));
+        const QString address = challenge.empty() ? u"127.0.0.1:%1"_s.arg(endless.port) : challenging.address();
+        run.settings.setSite(1, u"Hostile"_s, address, u"/mp3/"_s, u"ann"_s, u"pw"_s);
         run.settings.setSite(2, u"Next"_s, m_next.address());
 
         QCOMPARE(run.summaries(u"x"_s), QStringList({report, u"Next: 0 hits"_s}));
-        QTRY_VERIFY_WITH_TIMEOUT(endless.closedByClient, 5000);
+        // The account went out once, or once more while its refusal was still on the way.
+        QVERIFY(challenging.requests().size() <= 3);
+        if (challenge.empty())
+            QTRY_VERIFY_WITH_TIMEOUT(endless.closedByClient, 5000);
     }
 
     void asksASiteOnlyOverATrustedCertificate_data()
@@ -270,22 +258,18 @@ private Q_SLOTS:
         const QString hit = QString::fromStdString(std::to_string(first.id) + '\t' + first.title + '\t' + first.artist +
                                                    '\t' + first.album);
         const QString url = u"ftp://guest:demo@"_s + QString::fromStdString(demosite::downloadUrl(first)).mid(8);
+        const QString search = u"POST /mp3/search.asp"_s, details = u"GET /mp3/mp3info.asp"_s;
+        const QString with = u" with the account"_s, reason = u"Secure: certificate not trusted (%1)"_s;
         QTest::newRow("trusted") << u"trusted"_s << u"Secure: cancelled"_s
-                                 << QStringList{hit,
-                                                url,
-                                                u"POST /mp3/search.asp"_s,
-                                                u"POST /mp3/search.asp with the account"_s,
-                                                u"GET /mp3/mp3info.asp"_s,
-                                                u"GET /mp3/mp3info.asp with the account"_s};
-        for (const auto& [certificate, reason] : {std::pair(u"self-signed"_s, u"unknown authority"_s),
-                                                  {u"expired"_s, u"expired"_s},
-                                                  {u"other-name"_s, u"issued for another name"_s}})
-            QTest::newRow(qPrintable(certificate))
-                << certificate << u"Secure: certificate not trusted (%1)"_s.arg(reason) << QStringList();
+                                 << QStringList{hit, url, search, search + with, details, details + with};
+        QTest::newRow("self-signed") << u"self-signed"_s << reason.arg(u"unknown authority"_s) << QStringList();
+        QTest::newRow("expired") << u"expired"_s << reason.arg(u"expired"_s) << QStringList();
+        QTest::newRow("for another name")
+            << u"other-name"_s << reason.arg(u"issued for another name"_s) << QStringList();
     }
 
     // The demo site, behind an account, over TLS: search, details and the account go over a trusted certificate
-    // alone; any other ends its site, with the reason in the report and the log, before anything is sent.
+    // alone; any other ends its site, with the reason, before anything is sent.
     void asksASiteOnlyOverATrustedCertificate()
     {
         QFETCH(QString, certificate);
@@ -309,8 +293,6 @@ private Q_SLOTS:
         run.settings.setSite(1, u"Secure"_s, u"https://"_s + secure.address(), u"/mp3/"_s, u"guest"_s, u"demo"_s);
         run.settings.setSite(2, u"Plain"_s, m_next.address());
         run.listener.answers = {RunListener::Answer::Yes, RunListener::Answer::Cancel};
-        if (shown.isEmpty())
-            QTest::ignoreMessage(QtWarningMsg, qPrintable(u"site 1 (Secure): "_s + report.mid(8)));
 
         QCOMPARE(run.summaries(u"harbour"_s), QStringList({report, u"Plain: 0 hits"_s}));
         const std::lock_guard lock(mutex);

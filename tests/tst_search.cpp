@@ -164,7 +164,8 @@ private Q_SLOTS:
         QCOMPARE(rest && isUsableLinkRest(*rest) ? Text(ftpUrl(user, password, *rest)) : Text(), url);
     }
 
-    // Site 1 (account ann, pw42) answers `page` and, for any track, `details`; site 2, when there is one, lists 201.
+    // Site 1 (account ann, pw42) answers `page`, written in `charset`, and for any track `details`; site 2, when there
+    // is one, lists 201. Pages in charsets that keep ASCII bytes are cut as bytes, others decoded whole.
     void scansEachPageAndFetchesWantedDetails_data()
     {
         QTest::addColumn<QString>("page");
@@ -174,6 +175,7 @@ private Q_SLOTS:
         // Every prompt text, details request, FTP URL and site summary, in order.
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("pane");
+        QTest::addColumn<QByteArray>("charset");
 
         const QString pair = resultPage({hit(u"101"_s, u"One"_s), hit(u"102"_s, u"Two"_s)});
         const QString back = u"<a href=\"search.asp\">Back</a>"_s;
@@ -184,31 +186,37 @@ private Q_SLOTS:
         const QString get = u"GET http://one/mp3/mp3info.asp?ID="_s;
         const QString heading = u"ID\tTrack\tArtist\tAlbum\r\n"_s, status = u"Getting Information...\r\n"_s;
         const QList<Answer> none;
+        const QByteArray utf8 = "UTF-8";
 
         // A row that does not fit, without a value in cell 3, ends the scan.
         QTest::newRow("two hits, No twice, then a row that does not fit")
             << resultPage({hit(u"101"_s, u"One"_s), hit(u"102"_s, u"Two"_s),
                            hit(u"103"_s, u"Three"_s).replace(cell(u"Artist"_s), u"<TD>"_s), hit(u"104"_s, u"Four"_s)})
             << back + ftp << none << false << QStringList{one, two, u"One: 2 hits"_s}
-            << heading + one + crlf + two + crlf + u"103\tThree\t"_s;
+            << heading + one + crlf + two + crlf + u"103\tThree\t"_s << utf8;
         QTest::newRow("Cancel ends only site 1's scan")
             << pair << back + ftp << QList<Answer>{Answer::Cancel} << true
-            << QStringList{one, u"One: cancelled"_s, other, u"Two: 1 hit"_s} << heading + other + crlf;
+            << QStringList{one, u"One: cancelled"_s, other, u"Two: 1 hit"_s} << heading + other + crlf << utf8;
         // The details page has rows of its own; the scan goes on over the result page's rows all the same.
         QTest::newRow("Yes twice, details with rows of their own")
             << pair << resultPage({hit(u"999"_s, u"Wrong"_s), hit(u"998"_s, u"Wrong"_s)}) + back + ftp + back
             << QList<Answer>{Answer::Yes, Answer::Yes} << false
             << QStringList{one, get + u"101"_s, url, two, get + u"102"_s, url, u"One: 2 hits"_s}
-            << heading + one + crlf + status + two + crlf + status;
+            << heading + one + crlf + status + two + crlf + status << utf8;
         QTest::newRow("a failed details step ends the scan, the run goes on")
             << pair << ftp + back << QList<Answer>{Answer::Yes} << true
             << QStringList{one, get + u"101"_s, u"One: details of 101: no FTP link on the details page"_s, other,
                            u"Two: 1 hit"_s}
-            << heading + other + crlf;
+            << heading + other + crlf << utf8;
         const QString cut = u"1\t"_s + QString(1024, u'x') + u"\u2026\tArtist\tAlbum"_s;
         QTest::newRow("a giant field is shown cut")
             << resultPage({hit(u"1"_s, QString(50'000'000, u'x'))}) << back << none << false
-            << QStringList{cut, u"One: 1 hit"_s} << heading + cut + crlf;
+            << QStringList{cut, u"One: 1 hit"_s} << heading + cut + crlf << utf8;
+        const QString accented = u"7\tCafé €\tÆrø\tAlbum"_s;
+        for (const char* charset : {"UTF-8", "windows-1252", "ISO-8859-15", "UTF-16LE"})
+            QTest::addRow("a page in %s", charset)
+                << resultPage({hit(u"7"_s, u"Café €"_s, u"Ærø"_s)}) << back << none << false
+                << QStringList{accented, u"One: 1 hit"_s} << heading + accented + crlf << QByteArray(charset);
     }
 
     void scansEachPageAndFetchesWantedDetails()
@@ -219,10 +227,12 @@ private Q_SLOTS:
         QFETCH(bool, withSiteTwo);
         QFETCH(QStringList, shown);
         QFETCH(QString, pane);
+        QFETCH(QByteArray, charset);
         RunHarness<CannedTransfer> harness;
         harness.transfer.answer = [&](const CannedTransfer::Request& request) {
             if (request.method == u"POST"_s)
-                return Canned{request.url.contains(u"//two/"_s) ? resultPage({hit(u"201"_s, u"Other"_s)}) : page};
+                return request.url.contains(u"//two/"_s) ? Canned{resultPage({hit(u"201"_s, u"Other"_s)})}
+                                                         : Canned{page, {}, charset};
             // A details request is a GET with the Referer alone and no body.
             const bool plain = !request.body && request.headerBlock == u"Referer: Quillfen's MP3 Client"_s;
             harness.listener.shown << request.method + u' ' + request.url + (plain ? u""_s : u" with more"_s);
@@ -238,26 +248,6 @@ private Q_SLOTS:
         QCOMPARE(harness.listener.results, pane);
     }
 
-    // Pages in charsets that keep ASCII bytes are cut as bytes, others decoded whole; the hits read the same.
-    void readsHitsInThePagesCharset_data()
-    {
-        QTest::addColumn<QByteArray>("charset");
-        for (const char* charset : {"UTF-8", "windows-1252", "ISO-8859-15", "UTF-16LE"})
-            QTest::newRow(charset) << QByteArray(charset);
-    }
-
-    void readsHitsInThePagesCharset()
-    {
-        QFETCH(QByteArray, charset);
-        RunHarness<CannedTransfer> harness;
-        harness.transfer.answer = [&](const auto&) {
-            return Canned{resultPage({hit(u"7"_s, u"Café €"_s, u"Ærø"_s)}), {}, charset};
-        };
-        harness.settings.setSite(1, u"One"_s, u"one"_s);
-        harness.summaries(u"x"_s);
-        QCOMPARE(harness.listener.shown, QStringList({u"7\tCafé €\tÆrø\tAlbum"_s, u"One: 1 hit"_s}));
-    }
-
     // Site n's record holds address sn, path /pn/, user un and password pn, unless it is the one without an address.
     void asksEachCountedSiteWithItsOwnRecord_data()
     {
@@ -265,15 +255,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("withoutAddress");
         QTest::addColumn<QStringList>("reports");
         const QString noAddress = u": no address (set it in Options)"_s;
-        const auto answered = [](QStringList names) {
-            for (QString& name : names)
-                name += u": 0 hits"_s;
-            return names;
-        };
-        QTest::newRow("no names asks site 1") << QStringList() << 0 << answered({u"Site 1"_s});
-        QTest::newRow("a gap ends the count") << u"A B  D E"_s.split(u' ') << 0 << answered({u"A"_s, u"B"_s});
+        QTest::newRow("no names asks site 1") << QStringList() << 0 << QStringList{u"Site 1: 0 hits"_s};
+        QTest::newRow("a gap ends the count")
+            << u"A B  D E"_s.split(u' ') << 0 << QStringList{u"A: 0 hits"_s, u"B: 0 hits"_s};
         QTest::newRow("a sixth record is never asked")
-            << u"A B C D E F"_s.split(u' ') << 0 << answered(u"A B C D E"_s.split(u' '));
+            << u"A B C D E F"_s.split(u' ') << 0
+            << QStringList{u"A: 0 hits"_s, u"B: 0 hits"_s, u"C: 0 hits"_s, u"D: 0 hits"_s, u"E: 0 hits"_s};
         QTest::newRow("nothing stored asks nothing") << QStringList() << 1 << QStringList{u"Site 1"_s + noAddress};
         QTest::newRow("a site without an address is passed over")
             << u"A B C"_s.split(u' ') << 2 << QStringList{u"A: 0 hits"_s, u"B"_s + noAddress, u"C: 0 hits"_s};
