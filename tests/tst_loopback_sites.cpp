@@ -299,34 +299,6 @@ private Q_SLOTS:
         QCOMPARE(run.listener.shown.mid(0, shown.isEmpty() ? 0 : 2) + sent, shown);
     }
 
-    // Reading narrows a file edited by hand to its owner, since it holds passwords, and reads an unquoted comma,
-    // which the settings format takes for a list, as the text it is; a broken file reads, and a write still works.
-    void readsAndWritesAHandEditedSettingsFile_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("pass");
-        QTest::newRow("a comma in a value") << "[Site1]\nPass=a,b\n"_ba << u"a,b"_s;
-        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13) << QString();
-        QTest::newRow("unclosed section and quote") << "[Site1\n[Site1]\nPass=\"open"_ba << u"open"_s;
-    }
-
-    void readsAndWritesAHandEditedSettingsFile()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, pass);
-        TemporarySettings settings;
-        QFile file(settings.fileName());
-        QVERIFY(QDir(settings.folder.path()).mkdir(u"Tunedrop"_s) && file.open(QIODevice::WriteOnly));
-        QVERIFY(file.write(content) == content.size() && file.setPermissions(file.permissions() | QFile::ReadOther));
-        file.close();
-
-        QCOMPARE(settings.store.read(1, SiteStore::Key::Pass), pass);
-        QCOMPARE(file.permissions(), TemporarySettings::ownerOnly);
-        settings.store.write({{2, SiteStore::Key::Pass, QString(100 * 1024, u'p')}});
-        QCOMPARE(settings.store.read(2, SiteStore::Key::Pass).size(), 100 * 1024);
-        QCOMPARE(file.permissions(), TemporarySettings::ownerOnly);
-    }
-
 private:
     LoopbackSite m_next;
 };

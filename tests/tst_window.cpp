@@ -246,6 +246,34 @@ private Q_SLOTS:
         QVERIFY(harness.options([&](QWidget* dialog) { QCOMPARE(values(dialog), stored); }));
     }
 
+    // A file edited by hand: an unquoted comma, which the settings format takes for a list, reads as the text it
+    // is, and a broken file reads too; storing works, and leaves the file, which holds passwords, its owner's alone.
+    void optionsReadAndStoreAHandEditedFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("pass");
+        QTest::newRow("a comma in a value") << "[Site1]\nName=n\nPass=a,b\n"_ba << u"a,b"_s;
+        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13) << QString();
+        QTest::newRow("unclosed section and quote") << "[Site1\n[Site1]\nName=n\nPass=\"open"_ba << u"open"_s;
+    }
+
+    void optionsReadAndStoreAHandEditedFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, pass);
+        WindowHarness harness;
+        QFile file(harness.settings.fileName());
+        QVERIFY(QDir(harness.settings.folder.path()).mkdir(u"Tunedrop"_s) && file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write(content) == content.size() && file.setPermissions(file.permissions() | QFile::ReadOther));
+        file.close();
+        QVERIFY(harness.options([&](QWidget* dialog) {
+            QCOMPARE(dialog->findChild<QLineEdit*>(u"txtPass1"_s)->text(), pass);
+            dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
+        }));
+        QCOMPARE(harness.settings.store.read(1, SiteStore::Key::Pass), pass);
+        QCOMPARE(file.permissions(), TemporarySettings::ownerOnly);
+    }
+
     // A settings file that is a symbolic link is read through it, but writing through it would rewrite the target,
     // dropping the lines the settings format cannot parse, and narrow the target's mode: OK says it failed instead.
     void optionsFailedOkSaysSoAndKeepsTheEdits()
