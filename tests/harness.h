@@ -28,6 +28,7 @@ struct TemporarySettings
                  const QString& user = {}, const QString& password = {})
     {
         QList<SiteStore::Value> values;
+        // In the order of SiteStore::Key.
         for (const QString& value : {name, address, path, user, password})
             values.append({site, SiteStore::Key(values.size()), value});
         store.write(values);
