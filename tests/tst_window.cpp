@@ -246,60 +246,47 @@ private Q_SLOTS:
         QVERIFY(harness.options([&](QWidget* dialog) { QCOMPARE(values(dialog), stored); }));
     }
 
-    // A file edited by hand: an unquoted comma, which the settings format takes for a list, reads as the text it
-    // is, and a broken file reads too; storing works, and leaves the file, which holds passwords, its owner's alone.
-    void optionsReadAndStoreAHandEditedFile_data()
+    // A file made by hand: an unquoted comma, which the settings format takes for a list, reads as the text it is,
+    // and a broken file reads too; storing works and leaves the file, which holds passwords, its owner's alone. A file
+    // that is a symbolic link is read through it, but writing through it would rewrite the target, dropping the lines
+    // the settings format cannot parse, and narrow the target's mode: OK says so, naming the file, and keeps the edits.
+    void optionsReadAndStoreAFileMadeByHand_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("pass");
-        QTest::newRow("a comma in a value") << "[Site1]\nName=n\nPass=a,b\n"_ba << u"a,b"_s;
-        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13) << QString();
-        QTest::newRow("unclosed section and quote") << "[Site1\n[Site1]\nName=n\nPass=\"open"_ba << u"open"_s;
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("a comma in a value") << "[Site1]\nName=n\nPass=a,b\n"_ba << u"a,b"_s << false;
+        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13) << QString() << false;
+        QTest::newRow("unclosed section and quote") << "[Site1\n[Site1]\nName=n\nPass=\"open"_ba << u"open"_s << false;
+        QTest::newRow("a symbolic link") << "[Site1]\nName=n\nPass=p\nnot a setting\n"_ba << u"p"_s << true;
     }
 
-    void optionsReadAndStoreAHandEditedFile()
+    void optionsReadAndStoreAFileMadeByHand()
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, pass);
+        QFETCH(bool, linked);
         WindowHarness harness;
-        QFile file(harness.settings.fileName());
-        QVERIFY(QDir(harness.settings.folder.path()).mkdir(u"Tunedrop"_s) && file.open(QIODevice::WriteOnly));
-        QVERIFY(file.write(content) == content.size() && file.setPermissions(file.permissions() | QFile::ReadOther));
+        const QString folder = harness.settings.folder.path(), fileName = harness.settings.fileName();
+        const auto mode = TemporarySettings::ownerOnly | QFile::ReadOther;
+        QFile file(linked ? folder + u"/shared.conf"_s : fileName);
+        QVERIFY(QDir(folder).mkdir(u"Tunedrop"_s) && file.open(QIODevice::WriteOnly) && file.write(content) > 0);
+        QVERIFY(file.setPermissions(mode) && (!linked || file.link(fileName)));
         file.close();
         QVERIFY(harness.options([&](QWidget* dialog) {
-            QCOMPARE(dialog->findChild<QLineEdit*>(u"txtPass1"_s)->text(), pass);
+            auto* box = dialog->findChild<QLineEdit*>(u"txtPass1"_s);
+            QCOMPARE(box->text(), pass);
+            box->setText(u"edited"_s);
             dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
+            QVERIFY(dialog->isVisible() && box->text() == u"edited"_s);
+            QCOMPARE(harness.boxes.shown.size(), linked ? 1 : 0);
+            QVERIFY(!linked || (harness.boxes.shown[0].contains(u"could not be saved"_s) &&
+                                harness.boxes.shown[0].contains(fileName)));
         }));
-        QCOMPARE(harness.settings.store.read(1, SiteStore::Key::Pass), pass);
-        QCOMPARE(file.permissions(), TemporarySettings::ownerOnly);
-    }
-
-    // A settings file that is a symbolic link is read through it, but writing through it would rewrite the target,
-    // dropping the lines the settings format cannot parse, and narrow the target's mode: OK says it failed instead.
-    void optionsFailedOkSaysSoAndKeepsTheEdits()
-    {
-        WindowHarness harness;
-        const QString folder = harness.settings.folder.path();
-        const QByteArray text = "[Site1]\nName=Linked\nnot a setting\n";
-        const auto mode = TemporarySettings::ownerOnly | QFile::ReadOther;
-        QFile target(folder + u"/shared.conf"_s);
-        QVERIFY(target.open(QIODevice::WriteOnly) && target.write(text) > 0 && target.setPermissions(mode));
-        target.close();
-        QVERIFY(QDir(folder).mkdir(u"Tunedrop"_s) && target.link(harness.settings.fileName()));
-        const auto editThenOk = [&](QWidget* dialog) {
-            auto* name = dialog->findChild<QLineEdit*>(u"txtName1"_s);
-            QCOMPARE(name->text(), u"Linked"_s);
-            name->setText(u"Edited"_s);
-            dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
-            QVERIFY(dialog->isVisible() && name->text() == u"Edited"_s);
-            QCOMPARE(harness.boxes.shown.size(), 1);
-            QVERIFY(harness.boxes.shown[0].contains(u"could not be saved"_s));
-            QVERIFY(harness.boxes.shown[0].contains(harness.settings.fileName()));
-        };
-        QVERIFY(harness.options(editThenOk));
-        QVERIFY(target.open(QIODevice::ReadOnly));
-        QCOMPARE(target.readAll(), text);
-        QCOMPARE(target.permissions(), mode);
+        QCOMPARE(harness.settings.store.read(1, SiteStore::Key::Pass), linked ? pass : u"edited"_s);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.permissions(), linked ? mode : TemporarySettings::ownerOnly);
+        QVERIFY(!linked || file.readAll() == content);
     }
 
     void endsDuringAWaitWithStatusZero_data()
