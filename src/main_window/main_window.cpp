@@ -123,9 +123,9 @@ void MainWindow::onSearchClicked()
     if (!keywords)
         return;
     m_siteReport->clearReport();
-    const QList<SiteReport> reports = m_run.run(*keywords);
+    m_run.run(*keywords);
     if (!m_run.isStopped())
-        m_siteReport->showRun(reports);
+        m_siteReport->showCount();
 }
 
 void MainWindow::onOptionsClicked()

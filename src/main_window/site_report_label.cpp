@@ -54,11 +54,9 @@ void SiteReportLabel::addSite(const SiteReport& report)
     showSiteLines();
 }
 
-void SiteReportLabel::showRun(const QList<SiteReport>& reports)
+void SiteReportLabel::showCount()
 {
-    m_reports = reports;
-    setText(reports.isEmpty() ? QString() : countOf(reports));
-    showSiteLines();
+    setText(m_reports.isEmpty() ? QString() : countOf(m_reports));
 }
 
 void SiteReportLabel::showSiteLines()

@@ -20,8 +20,8 @@ public:
     void clearReport();
     void showAsking(int site, const QString& name);
     void addSite(const SiteReport& report);
-    // The run's end: its count, and the line of each site that was asked.
-    void showRun(const QList<SiteReport>& reports);
+    // The run's end: a count of what the sites added since the last clearReport() gave.
+    void showCount();
 
 private:
     void showSiteLines();
