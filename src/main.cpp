@@ -7,7 +7,7 @@
 #include "qt_event_delivery.h"
 #include "qt_message_boxes.h"
 #include "qt_settings_backing.h"
-#include "qt_transfer_component.h"
+#include "network_module.h"
 #include "site_store.h"
 
 using namespace Qt::StringLiterals;
@@ -40,7 +40,7 @@ int runWindow(int argc, char* argv[])
 
     QtSettingsBacking settings;
     SiteStore store(settings);
-    QtTransferComponent transfer;
+    NetworkModule transfer;
     QtEventDelivery events;
     QtMessageBoxes messageBoxes;
 

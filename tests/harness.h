@@ -6,7 +6,7 @@
 #include "loopback_site.h"
 #include "qt_event_delivery.h"
 #include "qt_settings_backing.h"
-#include "qt_transfer_component.h"
+#include "network_module.h"
 #include "run_listener.h"
 #include "search_run.h"
 #include "search_terms.h"
@@ -41,12 +41,13 @@ struct TemporarySettings
 
 // A transfer without a network: each request is answered at once from `answer`, and remembered with the account
 // it was given.
-struct CannedTransfer final : TransferComponent
+struct CannedTransfer final : HttpTransfer
 {
     struct Request
     {
         QString method, url;
         std::optional<QString> body;
+        // The header lines, each "Name: value", joined by CR LF.
         QString headerBlock, account;
     };
     struct Answer
@@ -55,35 +56,42 @@ struct CannedTransfer final : TransferComponent
         std::optional<TransferError> error = std::nullopt;
         // What the page is written in, and what the answer says it is.
         QByteArray charset = "UTF-8";
-        // A silent site's answer never comes: the request runs until it is aborted.
+        // A silent site's answer never comes: the request runs until it is ended.
         bool silent = false;
+    };
+    struct Reply final : HttpReply
+    {
+        Reply(CannedTransfer& transfer, Answer answer) : transfer(transfer), answer(std::move(answer))
+        {
+            ++transfer.repliesAlive;
+        }
+        ~Reply() override { --transfer.repliesAlive; }
+        bool isFinished() const override { return !answer.silent; }
+        HttpAnswer takeAnswer() override
+        {
+            const Answer taken = std::exchange(answer, {});
+            return {QStringEncoder(taken.charset.constData()).encode(taken.page), taken.charset, taken.error};
+        }
+        CannedTransfer& transfer;
+        Answer answer;
     };
 
     std::function<Answer(const Request&)> answer = [](const Request&) { return Answer{}; };
-    // Runs when the body is taken, that is, while the page is being read.
-    std::function<void()> beforeBody = [] {};
     QList<Request> requests;
-    QString userName, password;
-    Answer answered;
+    // Requests not yet ended.
+    int repliesAlive = 0;
 
-    void setUserName(const QString& name) override { userName = name; }
-    void setPassword(const QString& word) override { password = word; }
-    bool start(const QString& url, const QString& method, const std::optional<QString>& body,
-               const QString& headerBlock) override
+    std::unique_ptr<HttpReply> start(const HttpRequest& request) override
     {
-        requests.append({method, url, body, headerBlock, userName + u':' + password});
-        answered = answer(requests.last());
-        return true;
+        QStringList headers;
+        for (const auto& [name, value] : request.headers)
+            headers.append(QString::fromLatin1(name + ": " + value));
+        const std::optional<QString> body =
+            request.body ? std::optional(QString::fromUtf8(*request.body)) : std::nullopt;
+        requests.append({QString::fromLatin1(request.method), request.url.toString(), body, headers.join(u"\r\n"_s),
+                         request.userName + u':' + request.password});
+        return std::make_unique<Reply>(*this, answer(requests.last()));
     }
-    bool isRunning() const override { return answered.silent; }
-    QByteArray takeBody() override
-    {
-        beforeBody();
-        return QStringEncoder(answered.charset.constData()).encode(std::exchange(answered.page, {}));
-    }
-    QByteArray charset() const override { return answered.charset; }
-    std::optional<TransferError> error() const override { return answered.error; }
-    void abort() override { answered = {}; }
 };
 
 // Answers the run's prompts from a script, No once it runs out, and remembers what it was shown.

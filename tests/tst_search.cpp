@@ -285,45 +285,53 @@ private Q_SLOTS:
         }
     }
 
-    // Site 1 has `address`, and its answer fails with `error` if one is given; site 2 answers. An address in another
-    // form is refused before anything is sent; only two failures, which the transfer itself reports, end the run.
-    void sendsToTheAddressAndEndsOnlyWhatMust_data()
+    // Site 1 has `address` and `path`, and its answer fails with `error` if one is given; site 2 answers. An address
+    // in another form, or a path that would move the request elsewhere, is refused before anything is sent, and
+    // whatever goes wrong with site 1 ends its turn alone.
+    void sendsToTheAddressAndEndsOnlyItsSite_data()
     {
         using Kind = TransferError::Kind;
         QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("path");
         QTest::addColumn<std::optional<TransferError>>("error");
         // Each URL asked, and each site's summary.
         QTest::addColumn<QStringList>("shown");
-        const auto row = [](const char* name, const QString& address, const QStringList& shown,
-                            std::optional<TransferError> error = {}) {
-            QTest::newRow(name) << address << error << shown;
-        };
         const QStringList two{u"http://two/mp3/search.asp"_s, u"Two: 0 hits"_s};
         const QString url = u"http://h:81/mp3/search.asp"_s;
-        const auto refused = [&](const QString& why) {
-            return QStringList{u"One: not a usable address (%1)"_s.arg(why)} + two;
+        const auto row = [&](const char* name, const QString& address, const QStringList& shown,
+                             std::optional<TransferError> error = {}, const QString& path = u"/mp3/"_s) {
+            QTest::newRow(name) << address << path << error << shown + two;
         };
-        row("bare host and port", u"h:81"_s, QStringList{url, u"One: 0 hits"_s} + two);
-        row("http://", u"http://h:81"_s, QStringList{url, u"One: 0 hits"_s} + two);
-        row("https://", u"https://h"_s, QStringList{u"https://h/mp3/search.asp"_s, u"One: 0 hits"_s} + two);
+        const auto refused = [&](const QString& why) {
+            return QStringList{u"One: not a usable address (%1)"_s.arg(why)};
+        };
+        const QStringList badPath{u"One: not a usable path (set it in Options)"_s};
+        row("bare host and port", u"h:81"_s, {url, u"One: 0 hits"_s});
+        row("http://", u"http://h:81"_s, {url, u"One: 0 hits"_s});
+        row("https://", u"https://h"_s, {u"https://h/mp3/search.asp"_s, u"One: 0 hits"_s});
+        row("scheme in capitals", u"HTTPS://h:8443"_s, {u"https://h:8443/mp3/search.asp"_s, u"One: 0 hits"_s});
         row("an account", u"https://ann:pw@h"_s,
             refused(u"an account in it; set the user name and password in Options"_s));
         row("another scheme", u"ftp://h"_s, refused(u"only http:// and https:// addresses are used"_s));
         row("a space", u"h :81"_s, refused(u"white space in it"_s));
+        row("a control character", u"h\u0001:81"_s, refused(u"white space in it"_s));
         row("a path", u"http://h/mp3"_s, refused(u"a path in it; set the path in Options"_s));
-        row("cannot start", u"h:81"_s, {url, u"One: the request could not be sent (bad URL)"_s},
-            TransferError{Kind::CannotStart, u"bad URL"_s});
+        row("a port out of range", u"localhost:99999"_s, refused(u"a port out of range"_s));
+        row("a path naming another host", u"h:81"_s, badPath, {}, u"@127.0.0.1:9031/"_s);
+        row("a path of another host", u"h:81"_s, badPath, {}, u"//127.0.0.1:9031/"_s);
+        row("a path with a query", u"h:81"_s, badPath, {}, u"/mp3/?x="_s);
+        row("a path that runs into the port", u"h:81"_s, badPath, {}, u"9/"_s);
+        row("no path", u"h:81"_s, {u"http://h:81/search.asp"_s, u"One: 0 hits"_s}, {}, QString());
         row("too long", u"h:81"_s, {url, u"One: the answer was too long (over 64 MiB)"_s},
             TransferError{Kind::TooLarge, u"over 64 MiB"_s});
-        row("refused connection", u"h:81"_s, QStringList{url, u"One: no answer (connection refused)"_s} + two,
-            TransferError{Kind::CouldNotConnect, u"connection refused"_s});
-        row("error status", u"h:81"_s, QStringList{url, u"One: the site answered with an error (500)"_s} + two,
+        row("error status", u"h:81"_s, {url, u"One: the site answered with an error (500)"_s},
             TransferError{Kind::HttpStatus, u"500"_s});
     }
 
-    void sendsToTheAddressAndEndsOnlyWhatMust()
+    void sendsToTheAddressAndEndsOnlyItsSite()
     {
         QFETCH(QString, address);
+        QFETCH(QString, path);
         QFETCH(std::optional<TransferError>, error);
         QFETCH(QStringList, shown);
         RunHarness<CannedTransfer> harness;
@@ -331,7 +339,7 @@ private Q_SLOTS:
             harness.listener.shown << request.url;
             return request.url.contains(u"//two/"_s) ? Canned{} : Canned{{}, error};
         };
-        harness.settings.setSite(1, u"One"_s, address);
+        harness.settings.setSite(1, u"One"_s, address, path);
         harness.settings.setSite(2, u"Two"_s, u"two"_s);
         harness.summaries(u"x"_s);
         QCOMPARE(harness.listener.shown, shown);

@@ -14,7 +14,7 @@
 #include "output_field.h"
 #include "qt_event_delivery.h"
 #include "qt_settings_backing.h"
-#include "qt_transfer_component.h"
+#include "network_module.h"
 #include "search_run.h"
 #include "search_terms.h"
 #include "site_store.h"
@@ -105,7 +105,7 @@ int CommandLine::run(const QStringList& arguments)
 
 int CommandLine::search(const SiteStore& store, const QString& keywords, std::optional<int> site)
 {
-    QtTransferComponent transfer;
+    NetworkModule transfer;
     QtEventDelivery events;
     HitPrinter printer(m_out, m_err, m_parser.isSet(m_json) ? HitPrinter::Format::Json : HitPrinter::Format::Text);
     SearchRun run(store, transfer, events, printer);
@@ -121,7 +121,7 @@ int CommandLine::search(const SiteStore& store, const QString& keywords, std::op
 
 int CommandLine::showDetails(const SiteStore& store, int site, const QString& trackId)
 {
-    QtTransferComponent transfer;
+    NetworkModule transfer;
     QtEventDelivery events;
     HitPrinter printer(m_out, m_err, HitPrinter::Format::Text);
     SearchRun run(store, transfer, events, printer);

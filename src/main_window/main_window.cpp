@@ -34,7 +34,7 @@ Widget* placed(QWidget* parent, const char* name, QRect geometry, const QString&
 
 } // namespace
 
-MainWindow::MainWindow(SiteStore& store, TransferComponent& transfer, EventDelivery& events, MessageBoxes& messageBoxes,
+MainWindow::MainWindow(SiteStore& store, HttpTransfer& transfer, EventDelivery& events, MessageBoxes& messageBoxes,
                        QWidget* parent)
     : QWidget(parent), m_store(store), m_messageBoxes(messageBoxes), m_run(store, transfer, events, *this)
 {

@@ -17,7 +17,7 @@ class QPushButton;
 class ResultsPane;
 class SiteReportLabel;
 class SiteStore;
-class TransferComponent;
+class HttpTransfer;
 
 // The main window: keyword box, results pane and the Options, Search and Exit buttons. Search hands the keywords
 // to a search run and shows what it reports: the pane text, a prompt for each hit, the FTP URL of a wanted one, and
@@ -29,7 +29,7 @@ class MainWindow final : public QWidget, private RunListener
     Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
-    MainWindow(SiteStore& store, TransferComponent& transfer, EventDelivery& events, MessageBoxes& messageBoxes,
+    MainWindow(SiteStore& store, HttpTransfer& transfer, EventDelivery& events, MessageBoxes& messageBoxes,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 

@@ -14,6 +14,10 @@ QString TransferError::reason() const
         return u"no address (set it in Options)"_s;
     case Kind::BadAddress:
         return withDetail(u"not a usable address"_s);
+    case Kind::BadPath:
+        return u"not a usable path (set it in Options)"_s;
+    case Kind::NoNetworkModule:
+        return u"network module could not be loaded: "_s + detail;
     case Kind::TooSlow:
         return u"too slow"_s;
     case Kind::CouldNotConnect:

@@ -13,6 +13,10 @@ struct TransferError
         NoAddress,
         // The site record's address is not one to send a request to; nothing was sent.
         BadAddress,
+        // The site record's path would move the request to another host or port; nothing was sent.
+        BadPath,
+        // The module that speaks HTTP could not be loaded; the detail names its file and why.
+        NoNetworkModule,
         CouldNotConnect,
         TimedOut,
         // Still under way when the time allowed for a whole request had passed.

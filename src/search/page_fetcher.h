@@ -1,13 +1,15 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include "page.h"
 #include "transfer_error.h"
 
 class EventDelivery;
+class HttpReply;
+class HttpTransfer;
 class SiteStore;
-class TransferComponent;
 struct SiteRequest;
 
 // What a fetch read: the answer's body, and what went wrong, if anything. A failed request still has a page, the
@@ -23,7 +25,9 @@ struct FetchResult
 class PageFetcher
 {
 public:
-    PageFetcher(const SiteStore& store, TransferComponent& transfer, EventDelivery& events);
+    PageFetcher(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events);
+    ~PageFetcher();
+    Q_DISABLE_COPY_MOVE(PageFetcher)
 
     // Reads the account and address of `site` afresh, sends `request` and reads its answer. Nothing once stop() was
     // called, before or during the fetch.
@@ -34,7 +38,8 @@ public:
 
 private:
     const SiteStore& m_store;
-    TransferComponent& m_transfer;
+    HttpTransfer& m_transfer;
     EventDelivery& m_events;
+    std::unique_ptr<HttpReply> m_reply;
     bool m_stopped = false;
 };

@@ -17,12 +17,6 @@ namespace {
 
 const QString headingLine = u"ID\tTrack\tArtist\tAlbum\r\n"_s;
 
-// The transfer itself reports these two; every other failure still leaves a page, which is read like any other.
-bool endsTheRun(const TransferError& error)
-{
-    return error.kind == TransferError::Kind::CannotStart || error.kind == TransferError::Kind::TooLarge;
-}
-
 QString whatFailed(const std::exception& failure)
 {
     return QString::fromLocal8Bit(failure.what());
@@ -38,7 +32,7 @@ void log(const SiteReport& report)
 
 } // namespace
 
-SearchRun::SearchRun(const SiteStore& store, TransferComponent& transfer, EventDelivery& events, RunListener& listener)
+SearchRun::SearchRun(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events, RunListener& listener)
     : m_store(store), m_listener(listener), m_fetcher(store, transfer, events)
 {
 }
@@ -76,10 +70,7 @@ bool SearchRun::searchSite(int site, const QString& keywords, SiteReport& report
         const std::optional<FetchResult> answer = m_fetcher.fetch(site, searchRequest(keywords));
         if (!answer)
             return false;
-        if (answer->error && endsTheRun(*answer->error)) {
-            report.fail(answer->error->reason());
-            return false;
-        }
+        // A failed request still leaves what arrived of the page, which is read like any other.
         scanResultPage(site, answer->page, report);
         if (answer->error && report.outcome == SiteReport::Outcome::Answered)
             report.fail(answer->error->reason());
@@ -115,7 +106,7 @@ void SearchRun::scanResultPage(int site, const Page& page, SiteReport& report)
             if (isStopped())
                 return;
             if (!details.ftpUrl) {
-                report.fail(u"details of %1: %2"_s.arg(trackId, details.failure));
+                report.fail(u"details of %1: %2"_s.arg(HitRow::shownField(trackId), details.failure));
                 return;
             }
             m_listener.showFtpUrl(*details.ftpUrl);
@@ -129,6 +120,9 @@ void SearchRun::scanResultPage(int site, const Page& page, SiteReport& report)
 
 TrackDetails SearchRun::fetchTrackDetails(int site, const QString& trackId)
 {
+    // No real ID comes near this, and the whole of a giant one would go out in the request line.
+    if (trackId.size() > HitRow::longestShownField)
+        return {std::nullopt, u"track ID too long"_s};
     const std::optional<FetchResult> answer = m_fetcher.fetch(site, detailsRequest(trackId));
     if (!answer)
         return {};

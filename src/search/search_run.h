@@ -11,7 +11,7 @@
 class EventDelivery;
 class RunListener;
 class SiteStore;
-class TransferComponent;
+class HttpTransfer;
 
 // The end of a track's details step: the finished FTP URL, or why there is none.
 struct TrackDetails
@@ -26,12 +26,12 @@ struct TrackDetails
 class SearchRun
 {
 public:
-    SearchRun(const SiteStore& store, TransferComponent& transfer, EventDelivery& events, RunListener& listener);
+    SearchRun(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events, RunListener& listener);
     Q_DISABLE_COPY_MOVE(SearchRun)
 
     // Searches site 1 and each further site up to the first one without a name with the keyword string, and
-    // returns what each site asked gave. A site whose request could not be sent or whose answer was too long ends
-    // the run there. Failures of the settings store before the first site's turn are thrown.
+    // returns what each site asked gave. Whatever goes wrong with one site ends that site's turn alone; only a
+    // failure of the settings store ends the run, and before the first site's turn it is thrown.
     QList<SiteReport> run(const QString& keywords, std::optional<int> onlySite = std::nullopt);
     // Fetches the details page of a track of `site` and builds its FTP URL with the site's account. Nothing and no
     // failure once the run was stopped.
@@ -42,7 +42,7 @@ public:
     bool isStopped() const { return m_fetcher.isStopped(); }
 
 private:
-    // Fills the site's report; false when the run must end after this site.
+    // Fills the site's report; false when the settings store failed and the run must end.
     bool searchSite(int site, const QString& keywords, SiteReport& report);
     void scanResultPage(int site, const Page& page, SiteReport& report);
     void showResults(const QString& text);

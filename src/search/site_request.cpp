@@ -6,33 +6,66 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString referer = u"Referer: Quillfen's MP3 Client"_s;
-
-} // namespace
-
-SiteRequest searchRequest(const QString& keywords)
-{
-    return {u"search.asp"_s, u"POST"_s, u"album="_s + keywords + u"&Sort=ID"_s,
-            referer + u"\r\nContent-Type: application/x-www-form-urlencoded"_s};
-}
-
-SiteRequest detailsRequest(const QString& trackId)
-{
-    return {u"mp3info.asp?ID="_s + trackId, u"GET"_s, std::nullopt, referer};
-}
-
-namespace {
+const std::pair<QByteArray, QByteArray> referer{"Referer", "Quillfen's MP3 Client"};
 
 bool hasWebScheme(QStringView address)
 {
     return address.startsWith(u"http://", Qt::CaseInsensitive) || address.startsWith(u"https://", Qt::CaseInsensitive);
 }
 
+QString withScheme(const QString& address)
+{
+    return hasWebScheme(address) ? address : u"http://"_s + address;
+}
+
+// Unicode's control, format and separator characters: none belongs in an address, and each can hide what it says.
+bool isControl(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool hasControl(QStringView text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        if (isControl(c))
+            return true;
+    }
+    return false;
+}
+
+bool isUsablePath(QStringView path)
+{
+    return !path.startsWith(u'@') && !path.startsWith(u"//") && !path.contains(u'\\') && !path.contains(u'?') &&
+           !path.contains(u'#') && !hasControl(path);
+}
+
+bool sameOrigin(const QUrl& a, const QUrl& b)
+{
+    const int defaultPort = a.scheme() == u"https"_s ? 443 : 80;
+    return a.scheme() == b.scheme() && a.host() == b.host() && a.port(defaultPort) == b.port(defaultPort);
+}
+
 } // namespace
 
-QString siteUrl(const QString& address, const QString& path, const QString& page)
+SiteRequest searchRequest(const QString& keywords)
 {
-    return (hasWebScheme(address) ? QString() : u"http://"_s) + address + path + page;
+    return {u"search.asp"_s,
+            "POST",
+            u"album="_s.append(keywords).append(u"&Sort=ID"_s).toUtf8(),
+            {referer, {"Content-Type", "application/x-www-form-urlencoded"}}};
+}
+
+SiteRequest detailsRequest(const QString& trackId)
+{
+    return {u"mp3info.asp?ID="_s + trackId, "GET", std::nullopt, {referer}};
 }
 
 std::optional<QString> addressProblem(QStringView address)
@@ -44,11 +77,28 @@ std::optional<QString> addressProblem(QStringView address)
         return u"only http:// and https:// addresses are used"_s;
     if (host.contains(u'@'))
         return u"an account in it; set the user name and password in Options"_s;
-    if (host.contains(u'/'))
+    if (host.contains(u'/') || host.contains(u'?') || host.contains(u'#') || host.contains(u'\\'))
         return u"a path in it; set the path in Options"_s;
     for (const QChar c : host) {
-        if (c.isSpace() || c.category() == QChar::Other_Control)
+        if (c.isSpace() || isControl(c.unicode()))
             return u"white space in it"_s;
     }
+    const QUrl url(withScheme(address.toString()), QUrl::StrictMode);
+    const qsizetype colon = host.lastIndexOf(u':');
+    if (colon > host.lastIndexOf(u']') && (url.port() < 1 || url.port() > 65535))
+        return u"a port out of range"_s;
+    if (!url.isValid() || url.host().isEmpty())
+        return u"not a host name"_s;
     return std::nullopt;
+}
+
+std::optional<QUrl> siteUrl(const QString& address, const QString& path, const QString& page)
+{
+    if (!isUsablePath(path))
+        return std::nullopt;
+    const QString origin = withScheme(address);
+    const QUrl url(origin + (path.isEmpty() ? u"/"_s : path) + page);
+    if (!url.isValid() || !sameOrigin(url, QUrl(origin)))
+        return std::nullopt;
+    return url;
 }

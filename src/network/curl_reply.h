@@ -1,0 +1,77 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <set>
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include "http_reply.h"
+#include "http_request.h"
+#include "transfer_config.h"
+
+class CurlTransfer;
+
+// One request as a libcurl easy handle, with the limits it runs under and what it has read so far. It checks
+// every answer line by line as it arrives, so that a site that misbehaves is cut off at once rather than at the
+// end of its answer.
+class CurlReply final : public HttpReply
+{
+public:
+    CurlReply(CurlTransfer& transfer, const HttpRequest& request, const TransferConfig& config);
+    ~CurlReply() override;
+    Q_DISABLE_COPY_MOVE(CurlReply)
+
+    bool isFinished() const override { return m_finished; }
+    HttpAnswer takeAnswer() override;
+
+    CURL* handle() const { return m_easy; }
+    // libcurl has finished the request with `result`.
+    void finish(CURLcode result);
+    // Ends the request under way with `error`; never from inside one of libcurl's callbacks.
+    void end(const std::optional<TransferError>& error);
+
+private:
+    static size_t onHeader(char* data, size_t size, size_t count, void* reply);
+    static size_t onBody(char* data, size_t size, size_t count, void* reply);
+    static int onDebug(CURL* easy, curl_infotype type, char* data, size_t size, void* reply);
+    void setUp(const HttpRequest& request);
+    // Each false return has set the error that ends the request.
+    bool readHeaderLine(QByteArrayView line);
+    bool readHeaders();
+    bool readBody(const char* data, qsizetype size);
+    bool refuse(const TransferError& error);
+    void makeRoomForBody(qsizetype size);
+    void checkActivity();
+    std::optional<TransferError> errorOf(CURLcode result) const;
+
+    CurlTransfer& m_transfer;
+    const TransferConfig& m_config;
+    CURL* m_easy = nullptr;
+    curl_slist* m_headers = nullptr;
+    QByteArray m_requestBody;
+    char m_errorText[CURL_ERROR_SIZE] = {};
+    bool m_finished = false;
+    std::optional<TransferError> m_error;
+
+    QTimer m_deadline;
+    QTimer m_inactivity;
+    QElapsedTimer m_sinceActivity;
+
+    // Of the answer being read: redirects and challenges each start a new one.
+    int m_status = 0;
+    qsizetype m_announcedLength = -1;
+    QByteArray m_location;
+    QByteArray m_charset;
+    QByteArray m_body;
+    // Of the request as a whole.
+    qsizetype m_headerBytes = 0;
+    int m_challenges = 0;
+    std::set<QString> m_visited;
+};

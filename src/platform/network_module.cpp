@@ -1,0 +1,49 @@
+#include "network_module.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include "finished_reply.h"
+#include "network_module_entry.h"
+
+using namespace Qt::StringLiterals;
+
+NetworkModule::NetworkModule(TransferConfig config, QString fileName)
+    : m_config(std::move(config)), m_fileName(std::move(fileName))
+{
+}
+
+// The transfer goes before the library that holds its code; the library itself stays mapped until the program ends.
+NetworkModule::~NetworkModule() = default;
+
+QString NetworkModule::installedFileName()
+{
+    return QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(TUNEDROP_NETWORK_MODULE);
+}
+
+std::unique_ptr<HttpReply> NetworkModule::start(const HttpRequest& request)
+{
+    if (!m_transfer && !m_loadError)
+        load();
+    if (!m_transfer)
+        return std::make_unique<FinishedReply>(HttpAnswer{{}, {}, m_loadError});
+    return m_transfer->start(request);
+}
+
+void NetworkModule::load()
+{
+    const auto fail = [this](const QString& why) {
+        m_loadError = TransferError{TransferError::Kind::NoNetworkModule, u"%1 (%2)"_s.arg(m_fileName, why)};
+    };
+    if (!QFileInfo(m_fileName).isFile())
+        return fail(u"not found"_s);
+    m_library.setFileName(m_fileName);
+    if (!m_library.load())
+        return fail(m_library.errorString());
+    const auto create = reinterpret_cast<NetworkModuleEntry>(m_library.resolve(networkModuleEntryName));
+    if (!create)
+        return fail(u"it has no entry point"_s);
+    m_transfer.reset(create(m_config));
+    if (!m_transfer)
+        fail(u"it could not start"_s);
+}
