@@ -1,14 +1,8 @@
 #include <QApplication>
 #include <QCoreApplication>
-#include <QIcon>
 
 #include "command_line.h"
-#include "main_window.h"
-#include "qt_event_delivery.h"
-#include "qt_message_boxes.h"
-#include "qt_settings_backing.h"
-#include "network_module.h"
-#include "site_store.h"
+#include "program_window.h"
 
 using namespace Qt::StringLiterals;
 
@@ -33,19 +27,7 @@ int runWindow(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     nameApplication();
-    // The installed theme icon when there is one, else the copy built in; the desktop file name ties the window to
-    // tunedrop.desktop on Wayland.
-    QApplication::setWindowIcon(QIcon::fromTheme(u"tunedrop"_s, QIcon(u":/tunedrop.svg"_s)));
-    QGuiApplication::setDesktopFileName(u"tunedrop"_s);
-
-    QtSettingsBacking settings;
-    SiteStore store(settings);
-    NetworkModule transfer;
-    QtEventDelivery events;
-    QtMessageBoxes messageBoxes;
-
-    MainWindow window(store, transfer, events, messageBoxes);
-    QObject::connect(&window, &MainWindow::unexpectedFailure, &app, [] { QCoreApplication::exit(1); });
+    ProgramWindow window;
     window.show();
     return QApplication::exec();
 }

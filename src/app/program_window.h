@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+#include "main_window.h"
+#include "network_module.h"
+#include "qt_event_delivery.h"
+#include "qt_message_boxes.h"
+#include "qt_settings_backing.h"
+#include "site_store.h"
+
+// The main window as the program runs it: over the user's settings file, with the network module loaded at the
+// first search, the event loop and real message boxes, the program's icon and its desktop file name. An unexpected
+// failure ends the event loop with status 1.
+class ProgramWindow final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ProgramWindow)
+
+public:
+    ProgramWindow();
+    ~ProgramWindow() override;
+
+    void show() { m_window.show(); }
+    MainWindow& window() { return m_window; }
+
+private:
+    QtSettingsBacking m_settings;
+    SiteStore m_store{m_settings};
+    NetworkModule m_transfer;
+    QtEventDelivery m_events;
+    QtMessageBoxes m_messageBoxes;
+    MainWindow m_window{m_store, m_transfer, m_events, m_messageBoxes};
+};
