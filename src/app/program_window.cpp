@@ -2,17 +2,38 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
-// The icon and the desktop file name come first, as every window the program opens takes them.
 ProgramWindow::ProgramWindow()
 {
-    // The installed theme icon when there is one, else the copy built in; the desktop file name ties the window to
-    // tunedrop.desktop on Wayland.
-    QApplication::setWindowIcon(QIcon::fromTheme(u"tunedrop"_s, QIcon(u":/tunedrop.svg"_s)));
+    // Ties the window to tunedrop.desktop on Wayland, which reads it when the window is first shown.
     QGuiApplication::setDesktopFileName(u"tunedrop"_s);
     connect(&m_window, &MainWindow::unexpectedFailure, this, [] { QCoreApplication::exit(1); });
 }
 
 ProgramWindow::~ProgramWindow() = default;
+
+void ProgramWindow::show()
+{
+    m_window.show();
+    m_window.windowHandle()->installEventFilter(this);
+}
+
+bool ProgramWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The expose event paints and flushes the first frame once this returns; the icon is set just after it.
+    if (event->type() == QEvent::Expose && m_window.windowHandle()->isExposed()) {
+        watched->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, &ProgramWindow::setIcon, Qt::QueuedConnection);
+    }
+    return false;
+}
+
+void ProgramWindow::setIcon()
+{
+    // The installed theme icon when there is one, else the copy built in. Set for the application, so that every
+    // window, the message boxes and Options among them, carries it.
+    QApplication::setWindowIcon(QIcon::fromTheme(u"tunedrop"_s, QIcon(u":/tunedrop.svg"_s)));
+}

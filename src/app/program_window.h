@@ -21,10 +21,18 @@ public:
     ProgramWindow();
     ~ProgramWindow() override;
 
-    void show() { m_window.show(); }
+    // The icon follows the window's first frame. It takes the SVG icon engine and Qt SVG, which nothing else
+    // before the first search needs, and on X11 a rendering at four sizes for the window manager; set before the
+    // window, it held back the first frame by about a millisecond offscreen and five on X11.
+    void show();
     MainWindow& window() { return m_window; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void setIcon();
+
     QtSettingsBacking m_settings;
     SiteStore m_store{m_settings};
     NetworkModule m_transfer;
