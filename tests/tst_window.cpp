@@ -7,6 +7,16 @@ using Box = MessageBoxes::Answer;
 
 namespace {
 
+// Whether this process has mapped the HTTP stack, or any of what it brings.
+bool mapsTheNetwork()
+{
+    QFile maps(u"/proc/self/maps"_s);
+    if (!maps.open(QIODevice::ReadOnly))
+        qFatal("cannot read /proc/self/maps");
+    static const QRegularExpression network(u"libcurl|libssl|libcrypto|libnghttp2|libQt6Network"_s);
+    return network.match(QString::fromLatin1(maps.readAll())).hasMatch();
+}
+
 // A settings store that fails at every read, as a damaged file would.
 struct BrokenSettings final : SettingsBacking
 {
@@ -32,11 +42,12 @@ bool whileModal(const std::function<void()>& open, const std::function<void(QWid
     return up;
 }
 
-// The real main window over a settings file of its own (or the store given), with a canned transfer and the real
-// event delivery; the message boxes are scripted.
+// The real main window over a settings file of its own (or the store given), with a canned transfer (or the
+// transfer given) and the real event delivery; the message boxes are scripted.
 struct WindowHarness
 {
-    explicit WindowHarness(SiteStore* store = nullptr) : window(store ? *store : settings.store, canned, events, boxes)
+    explicit WindowHarness(SiteStore* store = nullptr, HttpTransfer* transfer = nullptr)
+        : window(store ? *store : settings.store, transfer ? *transfer : canned, events, boxes)
     {
     }
     QPushButton* button(const QString& name) const { return window.findChild<QPushButton*>(name); }
@@ -80,6 +91,19 @@ class TestWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // First, while nothing in this process has asked for the network yet.
+    void mapsTheNetworkOnlyAtTheFirstSearch()
+    {
+        NetworkModule network;
+        WindowHarness harness(nullptr, &network);
+        harness.settings.setSite(1, u"Closed"_s, u"127.0.0.1:1"_s);
+        harness.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&harness.window));
+        QVERIFY(!mapsTheNetwork());
+        harness.search(u"x"_s);
+        QVERIFY(network.isLoaded() && mapsTheNetwork());
+    }
+
     void tabOrderAndReturnSearchOnce()
     {
         WindowHarness harness;
