@@ -68,8 +68,9 @@ set(CPACK_DEBIAN_TUNEDROP_DESCRIPTION
     "itself. The package tunedrop-demo-site holds a small local site to try it on.")
 string(JOIN "" CPACK_DEBIAN_TUNEDROP_DESCRIPTION ${CPACK_DEBIAN_TUNEDROP_DESCRIPTION})
 # Listed by hand rather than with dpkg-shlibdeps, which would miss the run-time plugins and the font: Qt loads the
-# xcb platform plugin and the SVG icon engine at run time, and the window font is Liberation Sans.
-# tools/check-package checks this list against dpkg-shlibdeps where that is installed.
+# xcb platform plugin and the SVG icon engine at run time, and the window font is Liberation Sans. libcurl4 is for the
+# network module, libtunedrop_network.so. tools/check-package checks this list against dpkg-shlibdeps where that is
+# installed.
 set(CPACK_DEBIAN_TUNEDROP_PACKAGE_DEPENDS
     "libc6 (>= 2.34)"
     "libstdc++6 (>= 12)"
@@ -78,6 +79,7 @@ set(CPACK_DEBIAN_TUNEDROP_PACKAGE_DEPENDS
     "libqt6gui6 (>= 6.4.0)"
     "libqt6widgets6 (>= 6.4.0)"
     "libqt6network6 (>= 6.4.0)"
+    "libcurl4 (>= 7.88.1)"
     "qt6-qpa-plugins (>= 6.4.0)"
     "libqt6svg6 (>= 6.4.0)"
     "fonts-liberation2")
