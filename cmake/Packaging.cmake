@@ -33,6 +33,8 @@ endforeach()
 add_custom_target(tunedrop_compressed_data ALL DEPENDS ${TUNEDROP_COMPRESSED_FILES})
 
 install(FILES ${TUNEDROP_COMPRESSED_DIR}/tunedrop.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.bash-completion RENAME tunedrop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 # Debian looks for the licence and changelog under the package name, not the project name that CMAKE_INSTALL_DOCDIR
 # uses.
 install(FILES ${TUNEDROP_DATA_DIR}/copyright ${TUNEDROP_COMPRESSED_DIR}/changelog.gz
