@@ -80,7 +80,6 @@ set(CPACK_DEBIAN_TUNEDROP_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.4.0)"
     "libqt6gui6 (>= 6.4.0)"
     "libqt6widgets6 (>= 6.4.0)"
-    "libqt6network6 (>= 6.4.0)"
     "libcurl4 (>= 7.88.1)"
     "qt6-qpa-plugins (>= 6.4.0)"
     "libqt6svg6 (>= 6.4.0)"
