@@ -138,6 +138,66 @@ private Q_SLOTS:
         QCOMPARE(site.requests().at(0).text, "POST /mp3/search.asp album=caf%C3%A9+R%26B%3D1%2B2+the&Sort=ID | "
                                              "application/x-www-form-urlencoded | Quillfen's MP3 Client");
     }
+
+    // Three sites, each holding its answer until the site after it has been asked too, so that a program asking
+    // them one by one never gets past the first. Then they answer last to first, or site 1 alone before Ctrl+C;
+    // site 2 may be a closed port. The output is in site order all the same, each summary after its hits.
+    void asksEverySiteAtOnceAndListsThemInOrder_data()
+    {
+        QTest::addColumn<bool>("middleCloses");
+        QTest::addColumn<bool>("interrupt");
+        QTest::addColumn<QStringList>("out");
+        QTest::addColumn<int>("status");
+        const QString hit = u"{\"album\":\"Album\",\"artist\":\"A\",\"id\":\"%1\",\"site\":%1,\"siteName\":\"S%1\","
+                            u"\"track\":\"T\"}"_s;
+        const QString summary =
+            u"{\"hits\":%2,\"outcome\":\"%3\",\"reason\":\"%4\",\"site\":%1,\"siteName\":\"S%1\"}"_s;
+        const QString answered = summary.arg(u"%1"_s, u"1"_s, u"answered"_s, QString());
+        const QStringList one{hit.arg(1), answered.arg(1)}, three{hit.arg(3), answered.arg(3)};
+        QTest::newRow("answered last to first")
+            << false << false << one + QStringList{hit.arg(2), answered.arg(2)} + three << 0;
+        QTest::newRow("a failing site between two")
+            << true << false
+            << one + QStringList{summary.arg(u"2"_s, u"0"_s, u"failed"_s, u"no answer (connection refused)"_s)} + three
+            << 1;
+        QTest::newRow("Ctrl+C while the others wait") << false << true << one << 130;
+    }
+
+    void asksEverySiteAtOnceAndListsThemInOrder()
+    {
+        QFETCH(bool, middleCloses);
+        QFETCH(bool, interrupt);
+        QFETCH(QStringList, out);
+        QFETCH(int, status);
+        LoopbackSite sites[3];
+        TemporarySettings settings;
+        for (int site = 1; site <= 3; ++site) {
+            LoopbackSite& loopback = sites[site - 1];
+            loopback.answerWith(resultPage({hitRow.arg(site).arg(u"T"_s, u"A"_s)}));
+            loopback.hold();
+            const bool closed = middleCloses && site == 2;
+            settings.setSite(site, u"S%1"_s.arg(site), closed ? LoopbackSite().address() : loopback.address());
+        }
+        const auto [ranStatus, ranOut, ranErr] = tunedrop(
+            {u"search"_s, u"--json"_s, u"--config"_s, settings.fileName(), u"x"_s}, {}, [&](QProcess& process) {
+                for (int site : {3, 2, 1}) {
+                    if (middleCloses && site == 2)
+                        continue;
+                    QTRY_VERIFY_WITH_TIMEOUT(sites[site - 1].requests().size() == 1, 60'000);
+                }
+                if (interrupt) {
+                    sites[0].hold(false);
+                    QTRY_VERIFY_WITH_TIMEOUT(process.peek(1 << 20).count('\n') == out.size(), 60'000);
+                    ::kill(pid_t(process.processId()), SIGINT);
+                    return;
+                }
+                for (int site : {3, 2, 1})
+                    sites[site - 1].hold(false);
+            });
+        QCOMPARE(ranOut, out.join(u'\n') + u'\n');
+        QCOMPARE(ranStatus, status);
+        QCOMPARE(ranErr, middleCloses ? u"site 2 (S2): no answer (connection refused)\n"_s : QString());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)

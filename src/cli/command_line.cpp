@@ -110,7 +110,8 @@ int CommandLine::search(const SiteStore& store, const QString& keywords, std::op
     HitPrinter printer(m_out, m_err, m_parser.isSet(m_json) ? HitPrinter::Format::Json : HitPrinter::Format::Text);
     SearchRun run(store, transfer, events, printer);
     const InterruptWatch interrupts([&run] { run.stop(); });
-    const QList<SiteReport> reports = run.run(keywords, site);
+    // Nothing is asked in between, so every site can be asked at once.
+    const QList<SiteReport> reports = site ? run.run(keywords, site) : run.runAtOnce(keywords);
     if (interrupts.isInterrupted())
         return InterruptWatch::exitStatus;
     const bool allAnswered = std::all_of(reports.cbegin(), reports.cend(), [](const SiteReport& report) {

@@ -53,11 +53,43 @@ QList<SiteReport> SearchRun::run(const QString& keywords, std::optional<int> onl
         const bool goOn = searchSite(site, keywords, report);
         if (isStopped())
             break;
-        log(report);
-        reports.append(report);
-        m_listener.siteEnded(report);
+        endTurn(report, reports);
         if (!goOn)
             break;
+    }
+    return reports;
+}
+
+QList<SiteReport> SearchRun::runAtOnce(const QString& keywords)
+{
+    QList<SiteReport> reports;
+    if (m_running || isStopped())
+        return reports;
+    m_running = true;
+    const auto ended = qScopeGuard([this] { m_running = false; });
+
+    // Every record is read before anything is sent, so the sites are asked as they stood when the run began.
+    const int sites = searchedSiteCount(m_store);
+    QList<SiteStore::Record> records;
+    for (int site = 1; site <= sites; ++site)
+        records.append(m_store.record(site));
+    std::vector<PageFetcher::Pending> requests;
+    for (int site = 1; site <= sites; ++site)
+        requests.push_back(m_fetcher.start(site, records.at(site - 1), searchRequest(keywords)));
+
+    showResults(u"Searching......"_s);
+    for (int site = 1; site <= sites; ++site) {
+        SiteReport report;
+        report.site = site;
+        report.name = records.at(site - 1).name;
+        m_listener.siteStarted(site, report.name);
+        const std::optional<FetchResult> answer = m_fetcher.wait(requests.at(site - 1));
+        if (!answer)
+            break;
+        readSearchAnswer(site, *answer, report);
+        if (isStopped())
+            break;
+        endTurn(report, reports);
     }
     return reports;
 }
@@ -70,15 +102,27 @@ bool SearchRun::searchSite(int site, const QString& keywords, SiteReport& report
         const std::optional<FetchResult> answer = m_fetcher.fetch(site, searchRequest(keywords));
         if (!answer)
             return false;
-        // A failed request still leaves what arrived of the page, which is read like any other.
-        scanResultPage(site, answer->page, report);
-        if (answer->error && report.outcome == SiteReport::Outcome::Answered)
-            report.fail(answer->error->reason());
+        readSearchAnswer(site, *answer, report);
         return true;
     } catch (const std::exception& failure) {
         report.fail(whatFailed(failure));
         return false;
     }
+}
+
+void SearchRun::readSearchAnswer(int site, const FetchResult& answer, SiteReport& report)
+{
+    // A failed request still leaves what arrived of the page, which is read like any other.
+    scanResultPage(site, answer.page, report);
+    if (answer.error && report.outcome == SiteReport::Outcome::Answered)
+        report.fail(answer.error->reason());
+}
+
+void SearchRun::endTurn(const SiteReport& report, QList<SiteReport>& reports)
+{
+    log(report);
+    reports.append(report);
+    m_listener.siteEnded(report);
 }
 
 void SearchRun::scanResultPage(int site, const Page& page, SiteReport& report)

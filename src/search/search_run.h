@@ -33,6 +33,10 @@ public:
     // returns what each site asked gave. Whatever goes wrong with one site ends that site's turn alone; only a
     // failure of the settings store ends the run, and before the first site's turn it is thrown.
     QList<SiteReport> run(const QString& keywords, std::optional<int> onlySite = std::nullopt);
+    // The same search with every counted site asked at once, for a caller that asks nothing in between: the
+    // records are read once at the start, and each site's hits are listed once it and every site before it have
+    // answered, so that what is listed, and in what order, is what run() would list.
+    QList<SiteReport> runAtOnce(const QString& keywords);
     // Fetches the details page of a track of `site` and builds its FTP URL with the site's account. Nothing and no
     // failure once the run was stopped.
     TrackDetails fetchTrackDetails(int site, const QString& trackId);
@@ -44,7 +48,9 @@ public:
 private:
     // Fills the site's report; false when the settings store failed and the run must end.
     bool searchSite(int site, const QString& keywords, SiteReport& report);
+    void readSearchAnswer(int site, const FetchResult& answer, SiteReport& report);
     void scanResultPage(int site, const Page& page, SiteReport& report);
+    void endTurn(const SiteReport& report, QList<SiteReport>& reports);
     void showResults(const QString& text);
     void appendToResults(const QString& text);
 
