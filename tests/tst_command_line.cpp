@@ -1,6 +1,7 @@
 #include <csignal>
 
 #include "harness.h"
+#include "loopback_site.h"
 
 namespace {
 

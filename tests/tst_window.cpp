@@ -3,7 +3,7 @@
 #include "qt_message_boxes.h"
 #include "window_harness.h"
 
-using Box = MessageBoxes::Answer;
+using Box = Answer;
 
 namespace {
 
@@ -148,6 +148,31 @@ private Q_SLOTS:
         harness.search(u"x"_s);
         QCOMPARE(harness.canned.requests.size(), 1);
         QCOMPARE(harness.boxes.shown.size(), 1);
+    }
+
+    // The pane shows what the site gave to the character, markup, a non-breaking space and a line break in a field
+    // included; "Getting Information..." goes under a wanted hit, and a row cut short ends the list.
+    void listsEachHitInThePane()
+    {
+        WindowHarness harness;
+        harness.settings.setSite(1, u"One"_s, u"one"_s);
+        const QString row = u"<TR><TD>ID=%1\"><TD>000000>%2<BR><TD>000000>b<BR><TD>000000>c<BR>"_s;
+        // A heading row, then hit rows with a spacer row between each two.
+        const QString page = u"<TR>"_s + row.arg(u"1"_s, u"<b>a</b>\u00a0&amp;"_s) + u"<TR>"_s +
+                             row.arg(u"2"_s, u"x\r\ny"_s) + u"<TR><TR><TD>ID=3\"><TD>000000>cut"_s;
+        harness.canned.answer = [&](const CannedTransfer::Request& request) {
+            return CannedTransfer::Answer{request.method == u"POST"_s ? page
+                                                                      : u"<a href=\"b\"><a href=\"ftp://:@h/f\">"_s};
+        };
+        auto* pane = harness.window.findChild<QPlainTextEdit*>(u"rtbResults"_s);
+        QStringList seen; // The pane as each prompt comes up.
+        harness.boxes.whileShown = [&] { seen << pane->document()->toRawText(); };
+        harness.boxes.answers = {Box::Yes};
+        harness.search(u"x"_s);
+        const QString heading = u"ID\tTrack\tArtist\tAlbum\u2029"_s, first = u"1\t<b>a</b>\u00a0&amp;\tb\tc\u2029"_s;
+        const QString details = u"Getting Information...\u2029"_s, second = u"2\tx\u2029y\tb\tc\u2029"_s;
+        QCOMPARE(seen, QStringList({heading + first, heading + first + details, heading + first + details + second}));
+        QCOMPARE(pane->document()->toRawText(), heading + first + details + second + u"3\tcut\t"_s);
     }
 
     // The site report follows the run site by site, counts what the sites gave once it has ended and starts afresh

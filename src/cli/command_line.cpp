@@ -33,6 +33,9 @@ const QString commandsHelp = u"Searches MP3 server sites from a shell. Without a
                              "Exit status: 0 when every site asked answered, 1 when one failed, 2 for bad usage or\n"
                              "settings that cannot be read, 130 after Ctrl+C."_s;
 
+// Where a reason asks the user to mend a site record.
+const QString settingsPlace = u"the settings file"_s;
+
 } // namespace
 
 CommandLine::CommandLine()
@@ -108,7 +111,7 @@ int CommandLine::search(const SiteStore& store, const QString& keywords, std::op
     NetworkModule transfer;
     QtEventDelivery events;
     HitPrinter printer(m_out, m_err, m_parser.isSet(m_json) ? HitPrinter::Format::Json : HitPrinter::Format::Text);
-    SearchRun run(store, transfer, events, printer);
+    SearchRun run(store, transfer, events, printer, settingsPlace);
     const InterruptWatch interrupts([&run] { run.stop(); });
     // Nothing is asked in between, so every site can be asked at once.
     const QList<SiteReport> reports = site ? run.run(keywords, site) : run.runAtOnce(keywords);
@@ -125,14 +128,14 @@ int CommandLine::showDetails(const SiteStore& store, int site, const QString& tr
     NetworkModule transfer;
     QtEventDelivery events;
     HitPrinter printer(m_out, m_err, HitPrinter::Format::Text);
-    SearchRun run(store, transfer, events, printer);
+    SearchRun run(store, transfer, events, printer, settingsPlace);
     const InterruptWatch interrupts([&run] { run.stop(); });
     const TrackDetails details = run.fetchTrackDetails(site, trackId);
     if (interrupts.isInterrupted())
         return InterruptWatch::exitStatus;
     if (!details.ftpUrl) {
         m_err << HitPrinter::siteLabel(site, store.read(site, SiteStore::Key::Name)) << u": details of "_s
-              << escapedField(trackId) << u": "_s << escapedField(details.failure) << Qt::endl;
+              << escapedField(trackId) << u": "_s << escapedField(details.reason) << Qt::endl;
         return SiteFailed;
     }
     m_out << *details.ftpUrl << Qt::endl;

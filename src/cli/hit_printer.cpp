@@ -13,19 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString outcomeName(SiteReport::Outcome outcome)
-{
-    switch (outcome) {
-    case SiteReport::Outcome::Answered:
-        return u"answered"_s;
-    case SiteReport::Outcome::Cancelled:
-        return u"cancelled"_s;
-    case SiteReport::Outcome::Failed:
-        break;
-    }
-    return u"failed"_s;
-}
-
 QString jsonLine(const QJsonObject& object)
 {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
@@ -33,7 +20,7 @@ QString jsonLine(const QJsonObject& object)
 
 } // namespace
 
-RunListener::Answer HitPrinter::askAboutHit(const HitRow& hit)
+Answer HitPrinter::askAboutHit(const HitRow& hit)
 {
     if (m_format == Format::Json) {
         m_out << jsonLine({{u"site"_s, m_site},
@@ -64,7 +51,7 @@ void HitPrinter::siteEnded(const SiteReport& report)
     if (m_format == Format::Json)
         m_out << jsonLine({{u"site"_s, report.site},
                            {u"siteName"_s, report.name},
-                           {u"outcome"_s, outcomeName(report.outcome)},
+                           {u"outcome"_s, outcomeWord(report.outcome)},
                            {u"reason"_s, report.reason},
                            {u"hits"_s, report.hits}})
               << Qt::endl;

@@ -69,14 +69,6 @@ QString HitRow::shownField(const QString& field)
     return field.left(longestShownField) + u'\u2026';
 }
 
-QString HitRow::paneText() const
-{
-    QString text;
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        text += shownField(fields.at(i)) + (i == 3 ? u"\r\n"_s : u"\t"_s);
-    return text;
-}
-
 QString HitRow::promptText() const
 {
     QStringList texts;

@@ -20,9 +20,6 @@ struct HitRow
     static QString shownField(const QString& field);
 
     bool isComplete() const { return fields.size() == 4; }
-    // The text the row adds to the results pane: the fields found, each followed by a tab, except that a complete
-    // row's last field is followed by CR LF instead. Fields are as the page gave them, cut only when overlong.
-    QString paneText() const;
     // The four fields joined by tabs, with no line end.
     QString promptText() const;
 };

@@ -35,8 +35,8 @@ PageFetcher::Pending PageFetcher::start(int site, const SiteStore::Record& recor
     if (!url)
         return unsent(Kind::BadPath);
     qCDebug(lcFetch).noquote() << "site" << site << request.method << url->toDisplayString();
-    pending.reply = m_transfer.start(
-        {*url, request.method, request.headers, request.body, record.userName, record.password});
+    pending.reply =
+        m_transfer.start({*url, request.method, request.headers, request.body, record.userName, record.password});
     return pending;
 }
 
@@ -53,7 +53,7 @@ std::optional<FetchResult> PageFetcher::wait(Pending& pending)
     HttpAnswer answer = std::exchange(pending.reply, nullptr)->takeAnswer();
     FetchResult result{Page(std::move(answer.body), answer.charset), answer.error};
     qCDebug(lcFetch).noquote() << "site" << pending.site << "read" << result.page.body().size() << "bytes"
-                               << (result.error ? result.error->reason() : u"in full"_s);
+                               << (result.error ? result.error->reason(u"the settings"_s) : u"in full"_s);
     return result;
 }
 
