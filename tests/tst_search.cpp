@@ -88,6 +88,10 @@ private Q_SLOTS:
         QTest::newRow("1,024 characters shown whole, more cut")
             << row({id, cell(longest), cell(longest + u'y'), v4})
             << u"7\t"_s + longest + u'\t' + longest + u"\u2026\tv4\r\n"_s;
+        const QString emoji = u"\U0001F600"_s, emojis = longest.chopped(1) + emoji;
+        QTest::newRow("cut at 1,024 characters, never inside a surrogate pair")
+            << row({id, cell(emojis), cell(emojis + emoji), v4})
+            << u"7\t"_s + emojis + u'\t' + emojis + u"\u2026\tv4\r\n"_s;
     }
 
     void cutsHitFieldsAsFarAsTheRowFits()
