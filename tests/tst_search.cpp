@@ -253,6 +253,22 @@ private Q_SLOTS:
         QCOMPARE(harness.listener.results, pane);
     }
 
+    // The line a failed site leaves on standard error holds what the site and the settings file wrote, escaped and
+    // cut, so that it can neither work the terminal nor run to megabytes.
+    void logsAFailedSiteVisiblyAndCut()
+    {
+        RunHarness<CannedTransfer> harness;
+        const QString id = u"\x1b]0;T\x07"_s + QString(1000, u'x');
+        harness.transfer.answer = [&](const CannedTransfer::Request& request) {
+            return Canned{request.method == u"POST"_s ? resultPage({hit(id, u"T"_s)}) : QString()};
+        };
+        harness.settings.setSite(1, u"One\x1b[2J"_s, u"one"_s);
+        harness.listener.answers = {Answer::Yes};
+        const QString line = u"site 1 (One\\x1b[2J): details of \\x1b]0;T\\x07"_s + id.mid(6) + u": no FT\u2026"_s;
+        QTest::ignoreMessage(QtWarningMsg, line.toUtf8().constData());
+        harness.summaries(u"x"_s);
+    }
+
     // Site n's record holds address sn, path /pn/, user un and password pn, unless it is the one without an address.
     void asksEachCountedSiteWithItsOwnRecord_data()
     {

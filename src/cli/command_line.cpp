@@ -11,13 +11,13 @@
 #include "hit_printer.h"
 #include "ini_settings_backing.h"
 #include "interrupt_watch.h"
-#include "output_field.h"
 #include "qt_event_delivery.h"
 #include "qt_settings_backing.h"
 #include "qt_transfer_component.h"
 #include "search_run.h"
 #include "search_terms.h"
 #include "site_store.h"
+#include "visible_text.h"
 
 using namespace Qt::StringLiterals;
 
@@ -131,7 +131,7 @@ int CommandLine::showDetails(const SiteStore& store, int site, const QString& tr
         return InterruptWatch::exitStatus;
     if (!details.ftpUrl) {
         m_err << HitPrinter::siteLabel(site, store.read(site, SiteStore::Key::Name)) << u": details of "_s
-              << escapedField(trackId) << u": "_s << escapedField(details.failure) << Qt::endl;
+              << visibleField(trackId) << u": "_s << visibleField(details.failure) << Qt::endl;
         return SiteFailed;
     }
     m_out << *details.ftpUrl << Qt::endl;
@@ -146,8 +146,8 @@ int CommandLine::listSites(const SiteStore& store)
         const QString address = store.read(site, Key::Addr);
         if (name.isEmpty() && address.isEmpty())
             continue;
-        m_out << QStringList{QString::number(site), escapedField(name), escapedField(address),
-                             escapedField(store.read(site, Key::Path)), escapedField(store.read(site, Key::User))}
+        m_out << QStringList{QString::number(site), visibleField(name), visibleField(address),
+                             visibleField(store.read(site, Key::Path)), visibleField(store.read(site, Key::User))}
                      .join(u'\t')
               << Qt::endl;
     }

@@ -10,6 +10,7 @@
 #include "search_log.h"
 #include "site_request.h"
 #include "site_store.h"
+#include "visible_text.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,12 +29,14 @@ QString whatFailed(const std::exception& failure)
     return QString::fromLocal8Bit(failure.what());
 }
 
+// The name and the reason may hold what a site or a settings file wrote, which must not reach a terminal as it is.
 void log(const SiteReport& report)
 {
     if (report.outcome == SiteReport::Outcome::Failed)
-        qCWarning(lcSearch).noquote() << u"site %1 (%2): %3"_s.arg(report.site).arg(report.name, report.reason);
+        qCWarning(lcSearch).noquote()
+            << u"site %1 (%2): %3"_s.arg(report.site).arg(visibleField(report.name), visibleField(report.reason));
     else
-        qCDebug(lcSearch).noquote() << u"site %1:"_s.arg(report.site) << report.summary();
+        qCDebug(lcSearch).noquote() << u"site %1:"_s.arg(report.site) << visibleField(report.summary());
 }
 
 } // namespace
