@@ -140,7 +140,10 @@ private Q_SLOTS:
         QTest::newRow("FTP link second of three") << u"href=\"x\"href=\"ftp://:@h\"href=\"y\""_s << Text(url + u"h"_s);
         QTest::newRow("text before ftp://:@ dropped") << u"href=\"x\"href=\"x ftp://:@h\""_s << Text(url + u"h"_s);
         QTest::newRow("ftp://:@ twice") << link(u"hftp://:@g"_s) << Text(url + u"h"_s);
-        QTest::newRow("link is exactly ftp://:@") << link({}) << Text(url);
+        QTest::newRow("link is exactly ftp://:@, no host") << link({}) << Text();
+        QTest::newRow("no host before the path") << link(u"/etc/passwd"_s) << Text();
+        QTest::newRow("a port without a host") << link(u":21/x.mp3"_s) << Text();
+        QTest::newRow("a backslash") << link(u"h/a\\b"_s) << Text();
         QTest::newRow("only one link") << u"href=\"ftp://:@h\""_s << Text();
         QTest::newRow("third link not looked at") << u"href=\"x\"href=\"y\"href=\"ftp://:@h\""_s << Text();
         QTest::newRow("HREF= and href=' are no links") << u"href=\"x\"HREF=\"ftp://:@h\"href='ftp://:@h'"_s << Text();
@@ -153,12 +156,19 @@ private Q_SLOTS:
         QTest::newRow("2,049 characters") << link(u"h/"_s + QString(2047, u'a')) << Text();
         QTest::newRow("@ before the first /") << link(u"good.example:21@evil.example/x.mp3"_s) << Text();
         QTest::newRow("@ and no / at all") << link(u"good@evil"_s) << Text();
-        // Every character of the refused ranges, and those just outside the bidi ones.
-        for (const auto& [first, last] : {std::pair(0x00, 0x1F), {0x7F, 0x9F}, {0x202A, 0x202E}, {0x2066, 0x2069}})
-            for (char16_t c = first; c <= last; ++c)
-                QTest::addRow("U+%04X", unsigned(c)) << link(u"h/a"_s + QChar(c)) << Text();
-        for (const char16_t c : {0x2029, 0x202F, 0x2065, 0x206A})
-            QTest::addRow("U+%04X", unsigned(c)) << link(u"h/a"_s + QChar(c)) << Text(url + u"h/a"_s + QChar(c));
+        const auto character = [](char32_t c) { return c > 0xFFFF ? QString::fromUcs4(&c, 1) : QChar(char16_t(c)); };
+        // The ends of each refused range: controls; format characters (soft hyphen, ALM, zero-width space, LRM, RLM,
+        // bidi controls, BOM, the interlinear annotation marks, tags); line and paragraph separators; the blank
+        // Hangul fillers; lone surrogates; private use; unassigned.
+        for (const char32_t c :
+             {0x00,   0x1F,   0x7F,   0x9F,   0xAD,   0x61C,   0x200B,   0x200E, 0x200F, 0x202A, 0x202E,
+              0x2066, 0x2069, 0xFEFF, 0xFFF9, 0xFFFB, 0xE0001, 0xE007F,  0x2028, 0x2029, 0x115F, 0x1160,
+              0x3164, 0xFFA0, 0xD800, 0xDFFF, 0xE000, 0xF8FF,  0x10FFFD, 0x378,  0x2065, 0xFFFF})
+            QTest::addRow("U+%04X", unsigned(c)) << link(u"h/a"_s + character(c)) << Text();
+        // Their neighbours, which show as what they are.
+        for (const char32_t c : {0x20, 0x7E, 0xA0, 0x1161, 0x202F, 0x3165, 0xFFFC, 0x1F600})
+            QTest::addRow("U+%04X", unsigned(c))
+                << link(u"h/a"_s + character(c)) << Text(url + u"h/a"_s + character(c));
     }
 
     void buildsTheFtpUrlFromTheDetailsPage()
