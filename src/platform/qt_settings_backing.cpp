@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -41,11 +43,21 @@ void createPrivate(const QString& path)
 
 QString QtSettingsBacking::fileName(const QString& application)
 {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, application, application).fileName();
+    // The organisation's own file, which QSettings documents to lie beside the folder of its applications' files.
+    const QFileInfo organisationFile(QSettings(QSettings::NativeFormat, QSettings::UserScope, application).fileName());
+    return organisationFile.absolutePath() + u'/' + application + u'/' + application + u".conf"_s;
+}
+
+void QtSettingsBacking::refuseOversized(const QString& fileName)
+{
+    if (QFileInfo(fileName).size() > largestFile)
+        throw std::runtime_error("the settings file " + QFile::encodeName(fileName).toStdString() +
+                                 " is over 1 MiB, the most Tunedrop reads");
 }
 
 QString QtSettingsBacking::read(const QString& application, const QString& section, const QString& key) const
 {
+    refuseOversized(fileName(application));
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
     keepPrivate(settings.fileName());
     return textOf(settings.value(keyPath({section, key, {}})));
@@ -66,6 +78,7 @@ QString QtSettingsBacking::textOf(const QVariant& value)
 
 void QtSettingsBacking::write(const QString& application, const QList<SettingsEntry>& entries)
 {
+    refuseOversized(fileName(application));
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
     // Writing through a link would rewrite whatever file it points at, dropping the lines we cannot parse, and make
     // that file private; the user set the link up, so it is theirs to replace.
