@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QtWidgets>
 
 #include "qt_message_boxes.h"
@@ -213,6 +215,8 @@ private Q_SLOTS:
         QFETCH(QStringList, site1);
         QFETCH(QStringList, row1);
         QFETCH(bool, byCloseBox);
+        const mode_t umask = ::umask(0);
+        const auto restoreUmask = qScopeGuard([umask] { ::umask(umask); });
         WindowHarness harness;
         harness.settings.setSite(1, site1[0], site1[1], site1[2], site1[3], site1[4]);
         harness.settings.setSite(3, u"Three"_s, u"t"_s, u"/t/"_s, u"tu"_s, u"tp"_s);
@@ -240,8 +244,10 @@ private Q_SLOTS:
         };
         QVERIFY(harness.options(okThenClose));
         QCOMPARE(values(nullptr, &store), stored);
-        // The file holds passwords, so it is made for its owner alone.
+        // The file holds passwords, so it and its folder are made for their owner alone, whatever the umask.
         QCOMPARE(QFile::permissions(harness.settings.fileName()), TemporarySettings::ownerOnly);
+        QCOMPARE(QFile::permissions(QFileInfo(harness.settings.fileName()).path()),
+                 TemporarySettings::ownerOnly | QFile::ExeOwner | QFile::ExeUser);
         // The next showing loads afresh, without the abandoned edits.
         QVERIFY(harness.options([&](QWidget* dialog) { QCOMPARE(values(dialog), stored); }));
     }

@@ -28,12 +28,25 @@ void keepPrivate(const QString& path)
         file.setPermissions(ownerOnly);
 }
 
+// Each missing folder is made its owner's alone whatever the umask, as the base-directory rules ask of a settings
+// folder: made with that mode it is never wider, and set again it gets back the owner's bits a strict umask took.
+void createPrivateFolder(const QString& path)
+{
+    const QFileInfo folder(path);
+    if (folder.exists() || folder.isRoot())
+        return;
+    createPrivateFolder(folder.absolutePath());
+    constexpr QFileDevice::Permissions ownerOnlyFolder = ownerOnly | QFileDevice::ExeOwner;
+    if (QDir().mkdir(path, ownerOnlyFolder))
+        QFile::setPermissions(path, ownerOnlyFolder);
+}
+
 // Creating the file ourselves before QSettings does means it never exists with wider permissions.
 void createPrivate(const QString& path)
 {
     if (QFileInfo::exists(path))
         return;
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    createPrivateFolder(QFileInfo(path).absolutePath());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
         file.close();
