@@ -87,6 +87,10 @@ private Q_SLOTS:
         QTest::newRow("1,024 characters shown whole, more cut")
             << row({id, cell(longest), cell(longest + u'y'), v4})
             << u"7\t"_s + longest + u'\t' + longest + u"\u2026\tv4\r\n"_s;
+        const QString emoji = u"\U0001F600"_s, emojis = longest.chopped(1) + emoji;
+        QTest::newRow("cut at 1,024 characters, never inside a surrogate pair")
+            << row({id, cell(emojis), cell(emojis + emoji), v4})
+            << u"7\t"_s + emojis + u'\t' + emojis + u"\u2026\tv4\r\n"_s;
     }
 
     void cutsHitFieldsAsFarAsTheRowFits()
@@ -100,23 +104,24 @@ private Q_SLOTS:
         QCOMPARE(shown, pane);
     }
 
-    void sendsWordsOneTwoFourAndSoOn_data()
+    void sendsTheFirstTwentyWords_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<Text>("keywords");
-        QTest::newRow("skips the third of four") << u"Miles Davis Kind Blue"_s << Text(u"Miles+Davis+Blue"_s);
-        QTest::newRow("double space yields an empty word") << u"alpha  beta"_s << Text(u"alpha+"_s);
-        QTest::newRow("leading space yields an empty first word") << u" a b"_s << Text(u"+a"_s);
-        QTest::newRow("only a space separates words") << u"a\tb c"_s << Text(u"a%09b+c"_s);
-        QTest::newRow("word 19 is the last one sent")
-            << u"w0 w1 w2 w3 w4 w5 w6 w7 w8 w9 w10 w11 w12 w13 w14 w15 w16 w17 w18 w19 w20 w21"_s
-            << Text(u"w0+w1+w3+w5+w7+w9+w11+w13+w15+w17+w19"_s);
+        QStringList words;
+        for (int word = 0; word < 25; ++word)
+            words.append(u"w%1"_s.arg(word));
+        QTest::newRow("every word") << u"Miles Davis Kind Blue"_s << Text(u"Miles+Davis+Kind+Blue"_s);
+        QTest::newRow("a run of white space is one cut")
+            << u" \talpha  beta\n\u00a0gamma "_s << Text(u"alpha+beta+gamma"_s);
+        QTest::newRow("20 words of 25") << words.join(u' ') << Text(words.first(20).join(u'+'));
         QTest::newRow("each word percent-encoded, as UTF-8")
-            << u"AC&DC C++ x 100% y Bj\u00f6rk"_s << Text(u"AC%26DC+C%2B%2B+100%25+Bj%C3%B6rk"_s);
+            << u"AC&DC C++ x 100% Bj\u00f6rk"_s << Text(u"AC%26DC+C%2B%2B+x+100%25+Bj%C3%B6rk"_s);
         QTest::newRow("empty text sends nothing") << u""_s << Text();
+        QTest::newRow("white space alone sends nothing") << u" \t "_s << Text();
     }
 
-    void sendsWordsOneTwoFourAndSoOn()
+    void sendsTheFirstTwentyWords()
     {
         QFETCH(QString, typed);
         QFETCH(Text, keywords);
@@ -134,7 +139,10 @@ private Q_SLOTS:
         QTest::newRow("FTP link second of three") << u"href=\"x\"href=\"ftp://:@h\"href=\"y\""_s << Text(url + u"h"_s);
         QTest::newRow("text before ftp://:@ dropped") << u"href=\"x\"href=\"x ftp://:@h\""_s << Text(url + u"h"_s);
         QTest::newRow("ftp://:@ twice") << link(u"hftp://:@g"_s) << Text(url + u"h"_s);
-        QTest::newRow("link is exactly ftp://:@") << link({}) << Text(url);
+        QTest::newRow("link is exactly ftp://:@, no host") << link({}) << Text();
+        QTest::newRow("no host before the path") << link(u"/etc/passwd"_s) << Text();
+        QTest::newRow("a port without a host") << link(u":21/x.mp3"_s) << Text();
+        QTest::newRow("a backslash") << link(u"h/a\\b"_s) << Text();
         QTest::newRow("only one link") << u"href=\"ftp://:@h\""_s << Text();
         QTest::newRow("third link not looked at") << u"href=\"x\"href=\"y\"href=\"ftp://:@h\""_s << Text();
         QTest::newRow("HREF= and href=' are no links") << u"href=\"x\"HREF=\"ftp://:@h\"href='ftp://:@h'"_s << Text();
@@ -147,12 +155,19 @@ private Q_SLOTS:
         QTest::newRow("2,049 characters") << link(u"h/"_s + QString(2047, u'a')) << Text();
         QTest::newRow("@ before the first /") << link(u"good.example:21@evil.example/x.mp3"_s) << Text();
         QTest::newRow("@ and no / at all") << link(u"good@evil"_s) << Text();
-        // Every character of the refused ranges, and those just outside the bidi ones.
-        for (const auto& [first, last] : {std::pair(0x00, 0x1F), {0x7F, 0x9F}, {0x202A, 0x202E}, {0x2066, 0x2069}})
-            for (char16_t c = first; c <= last; ++c)
-                QTest::addRow("U+%04X", unsigned(c)) << link(u"h/a"_s + QChar(c)) << Text();
-        for (const char16_t c : {0x2029, 0x202F, 0x2065, 0x206A})
-            QTest::addRow("U+%04X", unsigned(c)) << link(u"h/a"_s + QChar(c)) << Text(url + u"h/a"_s + QChar(c));
+        const auto character = [](char32_t c) { return c > 0xFFFF ? QString::fromUcs4(&c, 1) : QChar(char16_t(c)); };
+        // The ends of each refused range: controls; format characters (soft hyphen, ALM, zero-width space, LRM, RLM,
+        // bidi controls, BOM, the interlinear annotation marks, tags); line and paragraph separators; the blank
+        // Hangul fillers; lone surrogates; private use; unassigned.
+        for (const char32_t c :
+             {0x00,   0x1F,   0x7F,   0x9F,   0xAD,   0x61C,   0x200B,   0x200E, 0x200F, 0x202A, 0x202E,
+              0x2066, 0x2069, 0xFEFF, 0xFFF9, 0xFFFB, 0xE0001, 0xE007F,  0x2028, 0x2029, 0x115F, 0x1160,
+              0x3164, 0xFFA0, 0xD800, 0xDFFF, 0xE000, 0xF8FF,  0x10FFFD, 0x378,  0x2065, 0xFFFF})
+            QTest::addRow("U+%04X", unsigned(c)) << link(u"h/a"_s + character(c)) << Text();
+        // Their neighbours, which show as what they are.
+        for (const char32_t c : {0x20, 0x7E, 0xA0, 0x1161, 0x202F, 0x3165, 0xFFFC, 0x1F600})
+            QTest::addRow("U+%04X", unsigned(c))
+                << link(u"h/a"_s + character(c)) << Text(url + u"h/a"_s + character(c));
     }
 
     void buildsTheFtpUrlFromTheDetailsPage()
@@ -247,6 +262,22 @@ private Q_SLOTS:
 
         harness.summaries(u"x"_s);
         QCOMPARE(harness.listener.events, events);
+    }
+
+    // The line a failed site leaves on standard error holds what the site and the settings file wrote, escaped and
+    // cut, so that it can neither work the terminal nor run to megabytes.
+    void logsAFailedSiteVisiblyAndCut()
+    {
+        RunHarness<CannedTransfer> harness;
+        const QString id = u"\x1b]0;T\x07"_s + QString(1000, u'x');
+        harness.transfer.answer = [&](const CannedTransfer::Request& request) {
+            return Canned{request.method == u"POST"_s ? resultPage({hit(id, u"T"_s)}) : QString()};
+        };
+        harness.settings.setSite(1, u"One\x1b[2J"_s, u"one"_s);
+        harness.listener.answers = {Answer::Yes};
+        const QString line = u"site 1 (One\\x1b[2J): details of \\x1b]0;T\\x07"_s + id.mid(6) + u": no FT\u2026"_s;
+        QTest::ignoreMessage(QtWarningMsg, line.toUtf8().constData());
+        harness.summaries(u"x"_s);
     }
 
     // Site n's record holds address sn, path /pn/, user un and password pn, unless it is the one without an address.

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QtWidgets>
 
 #include "qt_message_boxes.h"
@@ -255,6 +257,8 @@ private Q_SLOTS:
         QFETCH(QStringList, site1);
         QFETCH(QStringList, row1);
         QFETCH(bool, byCloseBox);
+        const mode_t umask = ::umask(0);
+        const auto restoreUmask = qScopeGuard([umask] { ::umask(umask); });
         WindowHarness harness;
         harness.settings.setSite(1, site1[0], site1[1], site1[2], site1[3], site1[4]);
         harness.settings.setSite(3, u"Three"_s, u"t"_s, u"/t/"_s, u"tu"_s, u"tp"_s);
@@ -282,8 +286,10 @@ private Q_SLOTS:
         };
         QVERIFY(harness.options(okThenClose));
         QCOMPARE(values(nullptr, &store), stored);
-        // The file holds passwords, so it is made for its owner alone.
+        // The file holds passwords, so it and its folder are made for their owner alone, whatever the umask.
         QCOMPARE(QFile::permissions(harness.settings.fileName()), TemporarySettings::ownerOnly);
+        QCOMPARE(QFile::permissions(QFileInfo(harness.settings.fileName()).path()),
+                 TemporarySettings::ownerOnly | QFile::ExeOwner | QFile::ExeUser);
         // The next showing loads afresh, without the abandoned edits.
         QVERIFY(harness.options([&](QWidget* dialog) { QCOMPARE(values(dialog), stored); }));
     }
@@ -292,15 +298,23 @@ private Q_SLOTS:
     // and a broken file reads too; storing works and leaves the file, which holds passwords, its owner's alone. A file
     // that is a symbolic link is read through it, but writing through it would rewrite the target, dropping the lines
     // the settings format cannot parse, and narrow the target's mode: OK says so, naming the file, and keeps the edits.
+    // A file over 1 MiB, which the settings format would read whole, is neither read nor written, and OK says so.
     void optionsReadAndStoreAFileMadeByHand_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("pass");
         QTest::addColumn<bool>("linked");
-        QTest::newRow("a comma in a value") << "[Site1]\nName=n\nPass=a,b\n"_ba << u"a,b"_s << false;
-        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13) << QString() << false;
-        QTest::newRow("unclosed section and quote") << "[Site1\n[Site1]\nName=n\nPass=\"open"_ba << u"open"_s << false;
-        QTest::newRow("a symbolic link") << "[Site1]\nName=n\nPass=p\nnot a setting\n"_ba << u"p"_s << true;
+        // Why OK cannot store, when it cannot.
+        QTest::addColumn<QString>("refusal");
+        const QByteArray one = "[Site1]\nName=n\nPass=p\n";
+        QTest::newRow("a comma in a value") << "[Site1]\nName=n\nPass=a,b\n"_ba << u"a,b"_s << false << QString();
+        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13) << QString() << false
+                                     << QString();
+        QTest::newRow("unclosed section and quote")
+            << "[Site1\n[Site1]\nName=n\nPass=\"open"_ba << u"open"_s << false << QString();
+        QTest::newRow("a symbolic link") << one + "not a setting\n" << u"p"_s << true << u"symbolic link"_s;
+        QTest::newRow("over 1 MiB") << one + QByteArray(1024 * 1024, ' ') << QString() << false
+                                    << u"over 1 MiB, the most Tunedrop reads"_s;
     }
 
     void optionsReadAndStoreAFileMadeByHand()
@@ -308,6 +322,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QString, pass);
         QFETCH(bool, linked);
+        QFETCH(QString, refusal);
         WindowHarness harness;
         const QString folder = harness.settings.folder.path(), fileName = harness.settings.fileName();
         const auto mode = TemporarySettings::ownerOnly | QFile::ReadOther;
@@ -321,14 +336,15 @@ private Q_SLOTS:
             box->setText(u"edited"_s);
             dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
             QVERIFY(dialog->isVisible() && box->text() == u"edited"_s);
-            QCOMPARE(harness.boxes.shown.size(), linked ? 1 : 0);
-            QVERIFY(!linked || (harness.boxes.shown[0].contains(u"could not be saved"_s) &&
-                                harness.boxes.shown[0].contains(fileName)));
+            QCOMPARE(harness.boxes.shown.size(), refusal.isEmpty() ? 0 : 1);
+            QVERIFY(refusal.isEmpty() ||
+                    (harness.boxes.shown[0].contains(u"could not be saved"_s) &&
+                     harness.boxes.shown[0].contains(fileName) && harness.boxes.shown[0].contains(refusal)));
         }));
-        QCOMPARE(harness.settings.store.read(1, SiteStore::Key::Pass), linked ? pass : u"edited"_s);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.permissions(), linked ? mode : TemporarySettings::ownerOnly);
-        QVERIFY(!linked || file.readAll() == content);
+        QCOMPARE(file.permissions(), refusal.isEmpty() ? TemporarySettings::ownerOnly : mode);
+        QVERIFY(refusal.isEmpty() ? harness.settings.store.read(1, SiteStore::Key::Pass) == u"edited"_s
+                                  : file.readAll() == content);
     }
 
     void endsDuringAWaitWithStatusZero_data()

@@ -8,17 +8,21 @@
 #include "search_log.h"
 #include "site_request.h"
 #include "site_store.h"
+#include "visible_text.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// The name and the reason may hold what a site or a settings file wrote, which must not reach a terminal as it is.
 void log(const SiteReport& report)
 {
+    const QString site = report.name.isEmpty() ? u"site %1"_s.arg(report.site)
+                                               : u"site %1 (%2)"_s.arg(report.site).arg(visibleField(report.name));
     if (report.outcome == SiteReport::Outcome::Failed)
-        qCWarning(lcSearch).noquote() << u"site %1 (%2): %3"_s.arg(report.site).arg(report.name, report.reason);
+        qCWarning(lcSearch).noquote() << site + u": "_s + visibleField(report.reason);
     else
-        qCDebug(lcSearch).noquote() << u"site %1:"_s.arg(report.site) << report.summary();
+        qCDebug(lcSearch).noquote() << site + u": "_s + visibleField(report.summary());
 }
 
 } // namespace
