@@ -4,6 +4,7 @@
 #include "http_transfer.h"
 #include "search_log.h"
 #include "site_request.h"
+#include "visible_text.h"
 
 using namespace Qt::StringLiterals;
 
@@ -34,7 +35,7 @@ PageFetcher::Pending PageFetcher::start(int site, const SiteStore::Record& recor
     const std::optional<QUrl> url = siteUrl(record.address, record.path, request.page);
     if (!url)
         return unsent(Kind::BadPath);
-    qCDebug(lcFetch).noquote() << "site" << site << request.method << url->toDisplayString();
+    qCDebug(lcFetch).noquote() << "site" << site << request.method << visibleField(url->toDisplayString());
     pending.reply =
         m_transfer.start({*url, request.method, request.headers, request.body, record.userName, record.password});
     return pending;
@@ -53,7 +54,7 @@ std::optional<FetchResult> PageFetcher::wait(Pending& pending)
     HttpAnswer answer = std::exchange(pending.reply, nullptr)->takeAnswer();
     FetchResult result{Page(std::move(answer.body), answer.charset), answer.error};
     qCDebug(lcFetch).noquote() << "site" << pending.site << "read" << result.page.body().size() << "bytes"
-                               << (result.error ? result.error->reason(u"the settings"_s) : u"in full"_s);
+                               << (result.error ? visibleField(result.error->reason(u"the settings"_s)) : u"in full"_s);
     return result;
 }
 
