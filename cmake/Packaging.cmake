@@ -6,12 +6,44 @@ set(TUNEDROP_APP_ID io.github.tunedrop.Tunedrop)
 install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${TUNEDROP_DATA_DIR}/${TUNEDROP_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-# Debian looks for the licence under the package name, not the project name that CMAKE_INSTALL_DOCDIR uses.
-install(FILES ${TUNEDROP_DATA_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tunedrop)
+
+# The changelog names the version it describes last, so a new version without its entry fails here, not in a
+# package that lintian refuses.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TUNEDROP_DATA_DIR}/changelog)
+file(STRINGS ${TUNEDROP_DATA_DIR}/changelog TUNEDROP_CHANGELOG_HEAD LIMIT_COUNT 1)
+string(REPLACE "." "\\." TUNEDROP_VERSION_PATTERN ${PROJECT_VERSION})
+if(NOT TUNEDROP_CHANGELOG_HEAD MATCHES "^tunedrop \\(${TUNEDROP_VERSION_PATTERN}\\) ")
+    message(FATAL_ERROR "data/changelog's first entry is not for version ${PROJECT_VERSION}, the project's: add one")
+endif()
+
+# Debian installs manual pages and changelogs gzip-compressed. -n leaves the file's name and time out of the
+# archive, so that the same sources give the same package.
+find_program(TUNEDROP_GZIP gzip REQUIRED)
+set(TUNEDROP_COMPRESSED_DIR ${PROJECT_BINARY_DIR}/compressed)
+set(TUNEDROP_COMPRESSED_FILES)
+foreach(name IN ITEMS changelog tunedrop.1 tunedrop-demo-site.1)
+    set(compressed ${TUNEDROP_COMPRESSED_DIR}/${name}.gz)
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND ${CMAKE_COMMAND} -E copy ${TUNEDROP_DATA_DIR}/${name} ${TUNEDROP_COMPRESSED_DIR}/${name}
+        COMMAND ${TUNEDROP_GZIP} -9nf ${TUNEDROP_COMPRESSED_DIR}/${name}
+        DEPENDS ${TUNEDROP_DATA_DIR}/${name}
+        VERBATIM)
+    list(APPEND TUNEDROP_COMPRESSED_FILES ${compressed})
+endforeach()
+add_custom_target(tunedrop_compressed_data ALL DEPENDS ${TUNEDROP_COMPRESSED_FILES})
+
+install(FILES ${TUNEDROP_COMPRESSED_DIR}/tunedrop.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.bash-completion RENAME tunedrop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# Debian looks for the licence and changelog under the package name, not the project name that CMAKE_INSTALL_DOCDIR
+# uses.
+install(FILES ${TUNEDROP_DATA_DIR}/copyright ${TUNEDROP_COMPRESSED_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tunedrop)
 if(TUNEDROP_DEMO_SITE)
-    install(FILES ${TUNEDROP_DATA_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tunedrop-demo-site
+    install(FILES ${TUNEDROP_COMPRESSED_DIR}/tunedrop-demo-site.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
             COMPONENT demo_site)
+    install(FILES ${TUNEDROP_DATA_DIR}/copyright ${TUNEDROP_COMPRESSED_DIR}/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tunedrop-demo-site COMPONENT demo_site)
 endif()
 
 # One package per component: tunedrop holds the program, tunedrop-demo-site the demo site, so that only the demo
@@ -38,8 +70,9 @@ set(CPACK_DEBIAN_TUNEDROP_DESCRIPTION
     "itself. The package tunedrop-demo-site holds a small local site to try it on.")
 string(JOIN "" CPACK_DEBIAN_TUNEDROP_DESCRIPTION ${CPACK_DEBIAN_TUNEDROP_DESCRIPTION})
 # Listed by hand rather than with dpkg-shlibdeps, which would miss the run-time plugins and the font: Qt loads the
-# xcb platform plugin and the SVG icon engine at run time, and the window font is Liberation Sans.
-# tools/check-package checks this list against dpkg-shlibdeps where that is installed.
+# xcb platform plugin and the SVG icon engine at run time, and the window font is Liberation Sans. libcurl4 is for the
+# network module, libtunedrop_network.so. tools/check-package checks this list against dpkg-shlibdeps where that is
+# installed.
 set(CPACK_DEBIAN_TUNEDROP_PACKAGE_DEPENDS
     "libc6 (>= 2.34)"
     "libstdc++6 (>= 12)"
@@ -47,7 +80,7 @@ set(CPACK_DEBIAN_TUNEDROP_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.4.0)"
     "libqt6gui6 (>= 6.4.0)"
     "libqt6widgets6 (>= 6.4.0)"
-    "libqt6network6 (>= 6.4.0)"
+    "libcurl4 (>= 7.88.1)"
     "qt6-qpa-plugins (>= 6.4.0)"
     "libqt6svg6 (>= 6.4.0)"
     "fonts-liberation2")

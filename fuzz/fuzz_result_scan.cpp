@@ -102,8 +102,6 @@ void checkHit(const HitRow& hit, QStringView row)
     const QStringList& fields = hit.fields;
     require(fields.size() <= 4, "more than four fields", row);
     MarkerSplit cells(row, u"<TD");
-    qsizetype ownTabs = 0;
-    qsizetype ownLength = 0;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         const std::optional<QStringView> cell = cells.piece(i + 1);
         require(cell.has_value(), "a field from a cell the row lacks", row);
@@ -111,8 +109,6 @@ void checkHit(const HitRow& hit, QStringView row)
             checkField(fields.at(i), *cell, u"ID=", u"\">", row);
         else
             checkField(fields.at(i), *cell, u"000000>", u"<BR>", row);
-        ownTabs += fields.at(i).count(u'\t');
-        ownLength += fields.at(i).size();
     }
 
     // A row may only stop early at a cell that is missing, lacks the start marker, or has an empty text after it
@@ -126,17 +122,13 @@ void checkHit(const HitRow& hit, QStringView row)
                 row);
     }
 
-    const QString pane = hit.paneText();
-    if (hit.isComplete()) {
-        require(pane.endsWith(u"\r\n"), "a complete row's pane text has no line end", row);
-        require(pane.count(u'\t') == ownTabs + 3, "a complete row's pane text has other than three tabs added", row);
-        require(pane.size() == ownLength + 5, "a complete row's pane text adds more than tabs and a line end", row);
-        require(hit.promptText() == pane.chopped(2), "the prompt is not the pane text without its line end", row);
-    } else {
-        require(pane.count(u'\t') == ownTabs + fields.size(), "a partial row's pane text lacks a tab per field", row);
-        require(pane.size() == ownLength + fields.size(), "a partial row's pane text adds more than tabs", row);
-        require(fields.isEmpty() || pane.endsWith(u'\t'), "a partial row's pane text does not end in a tab", row);
-    }
+    // The prompt and the pane show the fields as they are, but cut when overlong, between tabs of their own.
+    qsizetype shownLength = 0;
+    for (const QString& field : fields)
+        shownLength += HitRow::shownField(field).size();
+    const QString prompt = hit.promptText();
+    require(fields.isEmpty() || prompt.size() == shownLength + fields.size() - 1,
+            "the prompt adds more than a tab between fields", row);
 
     // Fields hold none of their end markers, so a row rebuilt from them must cut back to the same fields.
     QString rebuilt = u">"_s;

@@ -3,7 +3,6 @@
 #include <QtTest>
 
 #include "hit_row.h"
-#include "loopback_site.h"
 #include "qt_event_delivery.h"
 #include "qt_settings_backing.h"
 #include "network_module.h"
@@ -94,24 +93,50 @@ struct CannedTransfer final : HttpTransfer
     }
 };
 
-// Answers the run's prompts from a script, No once it runs out, and remembers what it was shown.
+// One thing a run reported, or a request a canned transfer was sent, in the order they came.
+struct RunEvent
+{
+    enum class Kind
+    {
+        // A row of the result page, by its prompt text: listed, then asked about when whole.
+        Listed,
+        Asked,
+        FtpUrl,
+        // A site's summary.
+        SiteEnded,
+        // The method and URL of a request.
+        Sent
+    };
+    Kind kind;
+    QString text;
+
+    bool operator==(const RunEvent&) const = default;
+};
+
+inline QList<RunEvent> listedAndAsked(const QString& hit)
+{
+    return {{RunEvent::Kind::Listed, hit}, {RunEvent::Kind::Asked, hit}};
+}
+
+inline char* toString(const RunEvent& event)
+{
+    return qstrdup(qPrintable(u"%1 %2"_s.arg(int(event.kind)).arg(event.text)));
+}
+
+// Answers the run's prompts from a script, No once it runs out, and remembers what it was told.
 struct ScriptedListener final : RunListener
 {
     QList<Answer> answers;
-    QString results;
-    // Prompt texts, FTP URLs and site summaries in the order shown; a prompt shown before its hit's whole line ended
-    // the results is marked "early: ".
-    QStringList shown;
+    QList<RunEvent> events;
 
-    void showResults(const QString& text) override { results = text; }
+    void hitListed(const HitRow& hit) override { events.append({RunEvent::Kind::Listed, hit.promptText()}); }
     Answer askAboutHit(const HitRow& hit) override
     {
-        const QString text = hit.promptText();
-        shown.append(results.endsWith(text + u"\r\n"_s) ? text : u"early: "_s + text);
+        events.append({RunEvent::Kind::Asked, hit.promptText()});
         return answers.isEmpty() ? Answer::No : answers.takeFirst();
     }
-    void showFtpUrl(const QString& url) override { shown.append(url); }
-    void siteEnded(const SiteReport& report) override { shown.append(report.summary()); }
+    void showFtpUrl(const QString& url) override { events.append({RunEvent::Kind::FtpUrl, url}); }
+    void siteEnded(const SiteReport& report) override { events.append({RunEvent::Kind::SiteEnded, report.summary()}); }
 };
 
 // A search run over a settings file of its own, answered by a script, on a transfer of the given type.
@@ -136,5 +161,5 @@ struct RunHarness
     Transfer transfer;
     QtEventDelivery events;
     ScriptedListener listener;
-    SearchRun run{settings.store, transfer, events, listener};
+    SearchRun run{settings.store, transfer, events, listener, u"Options"_s};
 };

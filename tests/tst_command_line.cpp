@@ -1,6 +1,7 @@
 #include <csignal>
 
 #include "harness.h"
+#include "loopback_site.h"
 
 namespace {
 
@@ -15,9 +16,9 @@ std::string resultPage(const QStringList& hits)
 }
 
 // The real program as a script starts it, with no display of any kind and no settings but those the test names:
-// its exit status (-1 for a crash), stdout and stderr.
-std::tuple<int, QString, QString> tunedrop(const QStringList& arguments, const QString& configHome = {},
-                                           const std::function<void(QProcess&)>& whileRunning = {})
+// its exit status (-1 for a crash), stdout and stderr as the bytes a terminal would get.
+std::tuple<int, QByteArray, QByteArray> tunedrop(const QStringList& arguments, const QString& configHome = {},
+                                                 const std::function<void(QProcess&)>& whileRunning = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
@@ -30,8 +31,8 @@ std::tuple<int, QString, QString> tunedrop(const QStringList& arguments, const Q
     if (whileRunning)
         whileRunning(process);
     process.waitForFinished(-1);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
 }
 
 } // namespace
@@ -66,6 +67,17 @@ private Q_SLOTS:
              summary.arg(u"0"_s, u"failed"_s, u"no answer (connection refused)"_s, u"3"_s, u"Three"_s)},
             failed, 1);
         row("--site asks that site alone", u"search --config CONFIG --site 2 x"_s, {two}, {}, 0);
+        // What a terminal would obey or a reader could not see is written as a visible escape.
+        row("text: control characters escaped", u"search --config CONFIG --site 4 x"_s,
+            {u"4\t\\x1b]0;TITLE\\x07\tTrack\\x1b[2J\\x1b[HCLEARED\\x08\\x00\\x7f\t"
+             u"\\x9b\\u202e\\u2066\\u2028\\U000e0001\\x1b]8;;http://evil.example/\\x1b\\\\\tAlbum"_s},
+            {}, 0);
+        row("json: C1, format characters and separators escaped too", u"search --json --config CONFIG --site 4 x"_s,
+            {hit.arg(u"\\u009b\\u202e\\u2066\\u2028\\udb40\\udc01\\u001b]8;;http://evil.example/\\u001b\\\\"_s,
+                     u"\\u001b]0;TITLE\\u0007"_s, u"4"_s, QString(),
+                     u"Track\\u001b[2J\\u001b[HCLEARED\\b\\u0000\\u007f"_s),
+             summary.arg(u"1"_s, u"answered"_s, QString(), u"4"_s, QString())},
+            {}, 0);
         row("51 hits at most", u"search --config CONFIG --site 5 x"_s, QStringList(51, u"5\t9\tTrack\tArtist\tAlbum"_s),
             {}, 0);
         row("details with an account holding @ : / #", u"details --config CONFIG --site 1 101"_s,
@@ -74,7 +86,7 @@ private Q_SLOTS:
             u"site 2 (Two): details of 201: no FTP link on the details page\n"_s, 1);
         row("sites from the user's own settings, without passwords", u"sites"_s,
             {u"1\tOne\tADDR\t/one/\ta@b:c"_s, u"2\tTwo\tADDR\t/two/\tbob"_s, u"3\tThree\tCLOSED\t/\t"_s,
-             u"5\tFive\tADDR\t/five/\t"_s},
+             u"4\t\tADDR\t/four/\t\\x1b]52;c;aGk=\\x07"_s, u"5\tFive\tADDR\t/five/\t"_s},
             {}, 0);
         row("unknown command", u"play x"_s, {}, u"tunedrop: unknown command: play"_s, 2);
         row("unknown option", u"search --loud x"_s, {}, u"tunedrop: Unknown option 'loud'."_s, 2);
@@ -95,6 +107,9 @@ private Q_SLOTS:
              resultPage({hitRow.arg(u"7"_s, u"<b>Bold</b> &amp; é"_s, u"Tab\there\\CR\r\nLF"_s)})},
             {"GET /one/mp3info.asp?ID=101", "<a href=\"x\">Back</a><a href=\"ftp://:@files.example/mp3/x.mp3\">"},
             {"POST /two/search.asp", resultPage({hitRow.arg(u"201"_s, u"Other"_s, u"Artist"_s)})},
+            {"POST /four/search.asp",
+             resultPage({hitRow.arg(u"\x1b]0;TITLE\x07"_s, u"Track\x1b[2J\x1b[HCLEARED\x08\0\x7f"_s,
+                                    u"\u009b\u202e\u2066\u2028\U000E0001\x1b]8;;http://evil.example/\x1b\\"_s)})},
             {"POST /five/search.asp", resultPage(QStringList(60, hitRow.arg(u"9"_s, u"Track"_s, u"Artist"_s)))}};
         LoopbackSite site;
         site.setHandler([&](const httplib::Request& request, httplib::Response& response) {
@@ -105,6 +120,7 @@ private Q_SLOTS:
         settings.setSite(1, u"One"_s, site.address(), u"/one/"_s, u"a@b:c"_s, u"p/w#1:@"_s);
         settings.setSite(2, u"Two"_s, site.address(), u"/two/"_s, u"bob"_s, password);
         settings.setSite(3, u"Three"_s, closed, u"/"_s, {}, password);
+        settings.setSite(4, {}, site.address(), u"/four/"_s, u"\x1b]52;c;aGk=\x07"_s);
         settings.setSite(5, u"Five"_s, site.address(), u"/five/"_s);
         QString expected = out.isEmpty() ? QString() : out.join(u'\n') + u'\n';
         expected.replace(u"ADDR"_s, site.address()).replace(u"CLOSED"_s, closed);
@@ -112,14 +128,46 @@ private Q_SLOTS:
         const QStringList words = arguments.replace(u"CONFIG"_s, settings.fileName()).split(u' ');
         const auto [ranStatus, ranOut, ranErr] =
             tunedrop(words, words.contains(u"--config"_s) ? QString() : settings.folder.path());
-        QCOMPARE(ranOut, expected);
-        QCOMPARE(ranErr.section(u'\n', 0, status == 2 ? 0 : -1), err);
+        QCOMPARE(ranOut, expected.toUtf8());
+        QCOMPARE(status == 2 ? ranErr.left(ranErr.indexOf('\n')) : ranErr, err.toUtf8());
         QCOMPARE(ranStatus, status);
-        QVERIFY(!ranOut.contains(password) && !ranErr.contains(password));
+        QVERIFY(!ranOut.contains(password.toUtf8()) && !ranErr.contains(password.toUtf8()));
     }
 
-    // The words keep the window's rules: words 2, 4, ... are dropped, and each is percent-encoded; the request is
-    // the window's to the byte.
+    // A settings file over 1 MiB, which QSettings would read whole, is refused before it is parsed; so is a --config
+    // file without a site record, which would read as five empty sites. The large files are sparse; one of 100 GiB
+    // would crash a parser that read it first.
+    void refusesASettingsFileItCannotUse_data()
+    {
+        QTest::addColumn<bool>("own");
+        QTest::addColumn<qint64>("size");
+        // FILE stands for the file's path.
+        QTest::addColumn<QString>("err");
+        const QString over = u"the settings file FILE is over 1 MiB, the most Tunedrop reads"_s;
+        QTest::newRow("--config over 1 MiB") << false << 1024 * 1024 + 1LL << over;
+        QTest::newRow("the user's own of 100 GiB") << true << (100LL << 30) << over;
+        QTest::newRow("--config without a site record") << false << 0LL << u"no site records in FILE"_s;
+    }
+
+    void refusesASettingsFileItCannotUse()
+    {
+        QFETCH(bool, own);
+        QFETCH(qint64, size);
+        QFETCH(QString, err);
+        const QTemporaryDir home;
+        QFile file(home.path() + (own ? u"/Tunedrop/Tunedrop.conf"_s : u"/sites.conf"_s));
+        QVERIFY(QDir(home.path()).mkdir(u"Tunedrop"_s) && file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write("[Site6]\nName=Six\n") > 0 && (size == 0 || file.resize(size)));
+        file.close();
+        const QStringList config{u"--config"_s, file.fileName()};
+        const auto [status, out, ranErr] =
+            tunedrop(QStringList{u"sites"_s} + (own ? QStringList() : config), home.path());
+        QCOMPARE(out + ranErr, u"tunedrop: %1\n"_s.arg(err).replace(u"FILE"_s, file.fileName()).toUtf8());
+        QCOMPARE(status, 2);
+    }
+
+    // The words keep the window's rule, each percent-encoded and joined with "+"; the request is the window's to the
+    // byte.
     void searchSendsTheWindowsRequestAndEndsOnCtrlC()
     {
         LoopbackSite site;
@@ -134,9 +182,70 @@ private Q_SLOTS:
             });
         QCOMPARE(status, 130);
         // A run that went on after Ctrl+C would report the site's time-out.
-        QCOMPARE(out + err, QString());
-        QCOMPARE(site.requests().at(0).text, "POST /mp3/search.asp album=caf%C3%A9+R%26B%3D1%2B2+the&Sort=ID | "
-                                             "application/x-www-form-urlencoded | Quillfen's MP3 Client");
+        QCOMPARE(out + err, QByteArray());
+        QCOMPARE(site.requests().at(0).text,
+                 "POST /mp3/search.asp album=caf%C3%A9+R%26B%3D1%2B2+and+the+night&Sort=ID | "
+                 "application/x-www-form-urlencoded | Quillfen's MP3 Client");
+    }
+
+    // Three sites, each holding its answer until the site after it has been asked too, so that a program asking
+    // them one by one never gets past the first. Then they answer last to first, or site 1 alone before Ctrl+C;
+    // site 2 may be a closed port. The output is in site order all the same, each summary after its hits.
+    void asksEverySiteAtOnceAndListsThemInOrder_data()
+    {
+        QTest::addColumn<bool>("middleCloses");
+        QTest::addColumn<bool>("interrupt");
+        QTest::addColumn<QStringList>("out");
+        QTest::addColumn<int>("status");
+        const QString hit = u"{\"album\":\"Album\",\"artist\":\"A\",\"id\":\"%1\",\"site\":%1,\"siteName\":\"S%1\","
+                            u"\"track\":\"T\"}"_s;
+        const QString summary =
+            u"{\"hits\":%2,\"outcome\":\"%3\",\"reason\":\"%4\",\"site\":%1,\"siteName\":\"S%1\"}"_s;
+        const QString answered = summary.arg(u"%1"_s, u"1"_s, u"answered"_s, QString());
+        const QStringList one{hit.arg(1), answered.arg(1)}, three{hit.arg(3), answered.arg(3)};
+        QTest::newRow("answered last to first")
+            << false << false << one + QStringList{hit.arg(2), answered.arg(2)} + three << 0;
+        QTest::newRow("a failing site between two")
+            << true << false
+            << one + QStringList{summary.arg(u"2"_s, u"0"_s, u"failed"_s, u"no answer (connection refused)"_s)} + three
+            << 1;
+        QTest::newRow("Ctrl+C while the others wait") << false << true << one << 130;
+    }
+
+    void asksEverySiteAtOnceAndListsThemInOrder()
+    {
+        QFETCH(bool, middleCloses);
+        QFETCH(bool, interrupt);
+        QFETCH(QStringList, out);
+        QFETCH(int, status);
+        LoopbackSite sites[3];
+        TemporarySettings settings;
+        for (int site = 1; site <= 3; ++site) {
+            LoopbackSite& loopback = sites[site - 1];
+            loopback.answerWith(resultPage({hitRow.arg(site).arg(u"T"_s, u"A"_s)}));
+            loopback.hold();
+            const bool closed = middleCloses && site == 2;
+            settings.setSite(site, u"S%1"_s.arg(site), closed ? LoopbackSite().address() : loopback.address());
+        }
+        const auto [ranStatus, ranOut, ranErr] = tunedrop(
+            {u"search"_s, u"--json"_s, u"--config"_s, settings.fileName(), u"x"_s}, {}, [&](QProcess& process) {
+                for (int site : {3, 2, 1}) {
+                    if (middleCloses && site == 2)
+                        continue;
+                    QTRY_VERIFY_WITH_TIMEOUT(sites[site - 1].requests().size() == 1, 60'000);
+                }
+                if (interrupt) {
+                    sites[0].hold(false);
+                    QTRY_VERIFY_WITH_TIMEOUT(process.peek(1 << 20).count('\n') == out.size(), 60'000);
+                    ::kill(pid_t(process.processId()), SIGINT);
+                    return;
+                }
+                for (int site : {3, 2, 1})
+                    sites[site - 1].hold(false);
+            });
+        QCOMPARE(ranOut, (out.join(u'\n') + u'\n').toUtf8());
+        QCOMPARE(ranStatus, status);
+        QCOMPARE(ranErr, middleCloses ? "site 2 (S2): no answer (connection refused)\n"_ba : QByteArray());
     }
 };
 

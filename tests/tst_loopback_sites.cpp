@@ -1,6 +1,7 @@
 #include "catalog.h"
 #include "demo_site.h"
 #include "harness.h"
+#include "loopback_site.h"
 #include "pages.h"
 
 using Kind = TransferError::Kind;
@@ -290,11 +291,84 @@ private Q_SLOTS:
         Run run(limits());
         run.settings.setSite(1, u"Secure"_s, u"https://"_s + secure.address(), u"/mp3/"_s, u"guest"_s, u"demo"_s);
         run.settings.setSite(2, u"Plain"_s, m_next.address());
-        run.listener.answers = {RunListener::Answer::Yes, RunListener::Answer::Cancel};
+        run.listener.answers = {Answer::Yes, Answer::Cancel};
 
         QCOMPARE(run.summaries(u"harbour"_s), QStringList({report, u"Plain: 0 hits"_s}));
         const std::lock_guard lock(mutex);
-        QCOMPARE(run.listener.shown.mid(0, shown.isEmpty() ? 0 : 2) + sent, shown);
+        QStringList told;
+        for (const RunEvent& event : std::as_const(run.listener.events)) {
+            if (event.kind == RunEvent::Kind::Asked || event.kind == RunEvent::Kind::FtpUrl)
+                told << event.text;
+        }
+        QCOMPARE(told.mid(0, shown.isEmpty() ? 0 : 2) + sent, shown);
+    }
+
+    // A site that speaks HTTP/2 alone is offered HTTP/1.1 alone, so no HTTP/2 frame, nor a flood of them, can
+    // reach the program; its turn ends and the next site is asked.
+    void neverSpeaksHttp2()
+    {
+        // What each client offered, in the wire form of the TLS extension.
+        struct Offers
+        {
+            std::mutex mutex;
+            std::vector<std::string> protocols;
+        } offers;
+        const std::string certificate = QFINDTESTDATA("tls/trusted.pem").toStdString();
+        const std::string key = QFINDTESTDATA("tls/server.key").toStdString();
+        const auto selectHttp2 = [](SSL*, const unsigned char** chosen, unsigned char* chosenLength,
+                                    const unsigned char* offered, unsigned int offeredLength, void* seen) {
+            auto& offers = *static_cast<Offers*>(seen);
+            const std::lock_guard lock(offers.mutex);
+            offers.protocols.emplace_back(reinterpret_cast<const char*>(offered), offeredLength);
+            static const unsigned char http2[] = {2, 'h', '2'};
+            const int result = SSL_select_next_proto(const_cast<unsigned char**>(chosen), chosenLength, http2,
+                                                     sizeof http2, offered, offeredLength);
+            return result == OPENSSL_NPN_NEGOTIATED ? SSL_TLSEXT_ERR_OK : SSL_TLSEXT_ERR_ALERT_FATAL;
+        };
+        LoopbackSite http2Only(std::make_unique<httplib::SSLServer>([&](SSL_CTX& context) {
+            SSL_CTX_use_certificate_chain_file(&context, certificate.c_str());
+            SSL_CTX_use_PrivateKey_file(&context, key.c_str(), SSL_FILETYPE_PEM);
+            SSL_CTX_set_alpn_select_cb(&context, selectHttp2, &offers);
+            return true;
+        }));
+        Run run(limits());
+        run.settings.setSite(1, u"Modern"_s, u"https://"_s + http2Only.address());
+        run.settings.setSite(2, u"Next"_s, m_next.address());
+
+        const QStringList reports = run.summaries(u"x"_s);
+        QCOMPARE(reports.value(1), u"Next: 0 hits"_s);
+        QVERIFY2(reports.value(0).startsWith(u"Modern: no answer"_s), qPrintable(reports.value(0)));
+        const std::lock_guard lock(offers.mutex);
+        QVERIFY(!offers.protocols.empty());
+        for (const std::string& protocols : offers.protocols)
+            QCOMPARE(protocols, std::string("\x08http/1.1"));
+    }
+
+    // Without its network module the program still runs, and says what is missing where a site's reason goes.
+    void namesAMissingNetworkModule_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("no such file") << QByteArray() << u"not found"_s;
+        QTest::newRow("not a library") << QByteArray("junk") << u"file too short"_s;
+    }
+
+    void namesAMissingNetworkModule()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, why);
+        QTemporaryDir folder;
+        const QString fileName = folder.filePath(u"libtunedrop_network.so"_s);
+        QFile file(fileName);
+        QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) && file.flush()));
+        Run run(limits(), fileName);
+        run.settings.setSite(1, u"One"_s, m_next.address());
+
+        const QStringList reports = run.summaries(u"x"_s);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports[0].startsWith(u"One: network module could not be loaded: %1 ("_s.arg(fileName)) &&
+                     reports[0].contains(why),
+                 qPrintable(reports[0]));
     }
 
 private:

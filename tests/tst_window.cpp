@@ -1,11 +1,23 @@
+#include <sys/stat.h>
+
 #include <QtWidgets>
 
 #include "qt_message_boxes.h"
 #include "window_harness.h"
 
-using Box = MessageBoxes::Answer;
+using Box = Answer;
 
 namespace {
+
+// Whether this process has mapped the HTTP stack, or any of what it brings.
+bool mapsTheNetwork()
+{
+    QFile maps(u"/proc/self/maps"_s);
+    if (!maps.open(QIODevice::ReadOnly))
+        qFatal("cannot read /proc/self/maps");
+    static const QRegularExpression network(u"libcurl|libssl|libcrypto|libnghttp2|libQt6Network"_s);
+    return network.match(QString::fromLatin1(maps.readAll())).hasMatch();
+}
 
 // A settings store that fails at every read, as a damaged file would.
 struct BrokenSettings final : SettingsBacking
@@ -32,11 +44,12 @@ bool whileModal(const std::function<void()>& open, const std::function<void(QWid
     return up;
 }
 
-// The real main window over a settings file of its own (or the store given), with a canned transfer and the real
-// event delivery; the message boxes are scripted.
+// The real main window over a settings file of its own (or the store given), with a canned transfer (or the
+// transfer given) and the real event delivery; the message boxes are scripted.
 struct WindowHarness
 {
-    explicit WindowHarness(SiteStore* store = nullptr) : window(store ? *store : settings.store, canned, events, boxes)
+    explicit WindowHarness(SiteStore* store = nullptr, HttpTransfer* transfer = nullptr)
+        : window(store ? *store : settings.store, transfer ? *transfer : canned, events, boxes)
     {
     }
     QPushButton* button(const QString& name) const { return window.findChild<QPushButton*>(name); }
@@ -80,6 +93,19 @@ class TestWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // First, while nothing in this process has asked for the network yet.
+    void mapsTheNetworkOnlyAtTheFirstSearch()
+    {
+        NetworkModule network;
+        WindowHarness harness(nullptr, &network);
+        harness.settings.setSite(1, u"Closed"_s, u"127.0.0.1:1"_s);
+        harness.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&harness.window));
+        QVERIFY(!mapsTheNetwork());
+        harness.search(u"x"_s);
+        QVERIFY(network.isLoaded() && mapsTheNetwork());
+    }
+
     void tabOrderAndReturnSearchOnce()
     {
         WindowHarness harness;
@@ -124,6 +150,31 @@ private Q_SLOTS:
         harness.search(u"x"_s);
         QCOMPARE(harness.canned.requests.size(), 1);
         QCOMPARE(harness.boxes.shown.size(), 1);
+    }
+
+    // The pane shows what the site gave to the character, markup, a non-breaking space and a line break in a field
+    // included; "Getting Information..." goes under a wanted hit, and a row cut short ends the list.
+    void listsEachHitInThePane()
+    {
+        WindowHarness harness;
+        harness.settings.setSite(1, u"One"_s, u"one"_s);
+        const QString row = u"<TR><TD>ID=%1\"><TD>000000>%2<BR><TD>000000>b<BR><TD>000000>c<BR>"_s;
+        // A heading row, then hit rows with a spacer row between each two.
+        const QString page = u"<TR>"_s + row.arg(u"1"_s, u"<b>a</b>\u00a0&amp;"_s) + u"<TR>"_s +
+                             row.arg(u"2"_s, u"x\r\ny"_s) + u"<TR><TR><TD>ID=3\"><TD>000000>cut"_s;
+        harness.canned.answer = [&](const CannedTransfer::Request& request) {
+            return CannedTransfer::Answer{request.method == u"POST"_s ? page
+                                                                      : u"<a href=\"b\"><a href=\"ftp://:@h/f\">"_s};
+        };
+        auto* pane = harness.window.findChild<QPlainTextEdit*>(u"rtbResults"_s);
+        QStringList seen; // The pane as each prompt comes up.
+        harness.boxes.whileShown = [&] { seen << pane->document()->toRawText(); };
+        harness.boxes.answers = {Box::Yes};
+        harness.search(u"x"_s);
+        const QString heading = u"ID\tTrack\tArtist\tAlbum\u2029"_s, first = u"1\t<b>a</b>\u00a0&amp;\tb\tc\u2029"_s;
+        const QString details = u"Getting Information...\u2029"_s, second = u"2\tx\u2029y\tb\tc\u2029"_s;
+        QCOMPARE(seen, QStringList({heading + first, heading + first + details, heading + first + details + second}));
+        QCOMPARE(pane->document()->toRawText(), heading + first + details + second + u"3\tcut\t"_s);
     }
 
     // The site report follows the run site by site, counts what the sites gave once it has ended and starts afresh
@@ -206,6 +257,8 @@ private Q_SLOTS:
         QFETCH(QStringList, site1);
         QFETCH(QStringList, row1);
         QFETCH(bool, byCloseBox);
+        const mode_t umask = ::umask(0);
+        const auto restoreUmask = qScopeGuard([umask] { ::umask(umask); });
         WindowHarness harness;
         harness.settings.setSite(1, site1[0], site1[1], site1[2], site1[3], site1[4]);
         harness.settings.setSite(3, u"Three"_s, u"t"_s, u"/t/"_s, u"tu"_s, u"tp"_s);
@@ -233,8 +286,10 @@ private Q_SLOTS:
         };
         QVERIFY(harness.options(okThenClose));
         QCOMPARE(values(nullptr, &store), stored);
-        // The file holds passwords, so it is made for its owner alone.
+        // The file holds passwords, so it and its folder are made for their owner alone, whatever the umask.
         QCOMPARE(QFile::permissions(harness.settings.fileName()), TemporarySettings::ownerOnly);
+        QCOMPARE(QFile::permissions(QFileInfo(harness.settings.fileName()).path()),
+                 TemporarySettings::ownerOnly | QFile::ExeOwner | QFile::ExeUser);
         // The next showing loads afresh, without the abandoned edits.
         QVERIFY(harness.options([&](QWidget* dialog) { QCOMPARE(values(dialog), stored); }));
     }
@@ -243,15 +298,23 @@ private Q_SLOTS:
     // and a broken file reads too; storing works and leaves the file, which holds passwords, its owner's alone. A file
     // that is a symbolic link is read through it, but writing through it would rewrite the target, dropping the lines
     // the settings format cannot parse, and narrow the target's mode: OK says so, naming the file, and keeps the edits.
+    // A file over 1 MiB, which the settings format would read whole, is neither read nor written, and OK says so.
     void optionsReadAndStoreAFileMadeByHand_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("pass");
         QTest::addColumn<bool>("linked");
-        QTest::newRow("a comma in a value") << "[Site1]\nName=n\nPass=a,b\n"_ba << u"a,b"_s << false;
-        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13) << QString() << false;
-        QTest::newRow("unclosed section and quote") << "[Site1\n[Site1]\nName=n\nPass=\"open"_ba << u"open"_s << false;
-        QTest::newRow("a symbolic link") << "[Site1]\nName=n\nPass=p\nnot a setting\n"_ba << u"p"_s << true;
+        // Why OK cannot store, when it cannot.
+        QTest::addColumn<QString>("refusal");
+        const QByteArray one = "[Site1]\nName=n\nPass=p\n";
+        QTest::newRow("a comma in a value") << "[Site1]\nName=n\nPass=a,b\n"_ba << u"a,b"_s << false << QString();
+        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13) << QString() << false
+                                     << QString();
+        QTest::newRow("unclosed section and quote")
+            << "[Site1\n[Site1]\nName=n\nPass=\"open"_ba << u"open"_s << false << QString();
+        QTest::newRow("a symbolic link") << one + "not a setting\n" << u"p"_s << true << u"symbolic link"_s;
+        QTest::newRow("over 1 MiB") << one + QByteArray(1024 * 1024, ' ') << QString() << false
+                                    << u"over 1 MiB, the most Tunedrop reads"_s;
     }
 
     void optionsReadAndStoreAFileMadeByHand()
@@ -259,6 +322,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QString, pass);
         QFETCH(bool, linked);
+        QFETCH(QString, refusal);
         WindowHarness harness;
         const QString folder = harness.settings.folder.path(), fileName = harness.settings.fileName();
         const auto mode = TemporarySettings::ownerOnly | QFile::ReadOther;
@@ -272,14 +336,15 @@ private Q_SLOTS:
             box->setText(u"edited"_s);
             dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
             QVERIFY(dialog->isVisible() && box->text() == u"edited"_s);
-            QCOMPARE(harness.boxes.shown.size(), linked ? 1 : 0);
-            QVERIFY(!linked || (harness.boxes.shown[0].contains(u"could not be saved"_s) &&
-                                harness.boxes.shown[0].contains(fileName)));
+            QCOMPARE(harness.boxes.shown.size(), refusal.isEmpty() ? 0 : 1);
+            QVERIFY(refusal.isEmpty() ||
+                    (harness.boxes.shown[0].contains(u"could not be saved"_s) &&
+                     harness.boxes.shown[0].contains(fileName) && harness.boxes.shown[0].contains(refusal)));
         }));
-        QCOMPARE(harness.settings.store.read(1, SiteStore::Key::Pass), linked ? pass : u"edited"_s);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.permissions(), linked ? mode : TemporarySettings::ownerOnly);
-        QVERIFY(!linked || file.readAll() == content);
+        QCOMPARE(file.permissions(), refusal.isEmpty() ? TemporarySettings::ownerOnly : mode);
+        QVERIFY(refusal.isEmpty() ? harness.settings.store.read(1, SiteStore::Key::Pass) == u"edited"_s
+                                  : file.readAll() == content);
     }
 
     void endsDuringAWaitWithStatusZero_data()

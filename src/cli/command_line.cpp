@@ -7,17 +7,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QSettings>
 
 #include "hit_printer.h"
 #include "ini_settings_backing.h"
 #include "interrupt_watch.h"
-#include "output_field.h"
 #include "qt_event_delivery.h"
 #include "qt_settings_backing.h"
 #include "network_module.h"
 #include "search_run.h"
 #include "search_terms.h"
 #include "site_store.h"
+#include "visible_text.h"
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +33,19 @@ const QString commandsHelp = u"Searches MP3 server sites from a shell. Without a
                              "\n"
                              "Exit status: 0 when every site asked answered, 1 when one failed, 2 for bad usage or\n"
                              "settings that cannot be read, 130 after Ctrl+C."_s;
+
+// Where a reason asks the user to mend a site record.
+const QString settingsPlace = u"the settings file"_s;
+
+bool holdsSiteRecords(const QString& fileName)
+{
+    const QStringList sections = QSettings(fileName, QSettings::IniFormat).childGroups();
+    for (int site = 1; site <= SiteStore::siteCount; ++site) {
+        if (sections.contains(SiteStore::sectionName(site)))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -86,18 +100,18 @@ int CommandLine::run(const QStringList& arguments)
         return usageError(u"unknown command: %1"_s.arg(command));
     }
 
-    const std::unique_ptr<SettingsBacking> backing = openSettings();
-    if (!backing)
-        return BadUsage;
-    const SiteStore store(*backing);
     try {
+        const std::unique_ptr<SettingsBacking> backing = openSettings();
+        if (!backing)
+            return BadUsage;
+        const SiteStore store(*backing);
         if (keywords)
             return search(store, *keywords, site);
         if (site)
             return showDetails(store, *site, operands.first());
         return listSites(store);
     } catch (const std::exception& failure) {
-        // The run throws only when the settings store fails, which to the user is settings that cannot be read.
+        // Only the settings throw, from here or from the run, which to the user is settings that cannot be read.
         m_err << u"tunedrop: "_s << QString::fromLocal8Bit(failure.what()) << Qt::endl;
         return BadUsage;
     }
@@ -108,9 +122,10 @@ int CommandLine::search(const SiteStore& store, const QString& keywords, std::op
     NetworkModule transfer;
     QtEventDelivery events;
     HitPrinter printer(m_out, m_err, m_parser.isSet(m_json) ? HitPrinter::Format::Json : HitPrinter::Format::Text);
-    SearchRun run(store, transfer, events, printer);
+    SearchRun run(store, transfer, events, printer, settingsPlace);
     const InterruptWatch interrupts([&run] { run.stop(); });
-    const QList<SiteReport> reports = run.run(keywords, site);
+    // Nothing is asked in between, so every site can be asked at once.
+    const QList<SiteReport> reports = site ? run.run(keywords, site) : run.runAtOnce(keywords);
     if (interrupts.isInterrupted())
         return InterruptWatch::exitStatus;
     const bool allAnswered = std::all_of(reports.cbegin(), reports.cend(), [](const SiteReport& report) {
@@ -124,14 +139,14 @@ int CommandLine::showDetails(const SiteStore& store, int site, const QString& tr
     NetworkModule transfer;
     QtEventDelivery events;
     HitPrinter printer(m_out, m_err, HitPrinter::Format::Text);
-    SearchRun run(store, transfer, events, printer);
+    SearchRun run(store, transfer, events, printer, settingsPlace);
     const InterruptWatch interrupts([&run] { run.stop(); });
     const TrackDetails details = run.fetchTrackDetails(site, trackId);
     if (interrupts.isInterrupted())
         return InterruptWatch::exitStatus;
     if (!details.ftpUrl) {
         m_err << HitPrinter::siteLabel(site, store.read(site, SiteStore::Key::Name)) << u": details of "_s
-              << escapedField(trackId) << u": "_s << escapedField(details.failure) << Qt::endl;
+              << visibleField(trackId) << u": "_s << visibleField(details.reason) << Qt::endl;
         return SiteFailed;
     }
     m_out << *details.ftpUrl << Qt::endl;
@@ -146,8 +161,8 @@ int CommandLine::listSites(const SiteStore& store)
         const QString address = store.read(site, Key::Addr);
         if (name.isEmpty() && address.isEmpty())
             continue;
-        m_out << QStringList{QString::number(site), escapedField(name), escapedField(address),
-                             escapedField(store.read(site, Key::Path)), escapedField(store.read(site, Key::User))}
+        m_out << QStringList{QString::number(site), visibleField(name), visibleField(address),
+                             visibleField(store.read(site, Key::Path)), visibleField(store.read(site, Key::User))}
                      .join(u'\t')
               << Qt::endl;
     }
@@ -156,18 +171,24 @@ int CommandLine::listSites(const SiteStore& store)
 
 std::unique_ptr<SettingsBacking> CommandLine::openSettings()
 {
-    const QString fileName =
-        m_parser.isSet(m_config) ? m_parser.value(m_config) : QtSettingsBacking::fileName(u"Tunedrop"_s);
+    const bool named = m_parser.isSet(m_config);
+    const QString fileName = named ? m_parser.value(m_config) : QtSettingsBacking::fileName(u"Tunedrop"_s);
     // The user's own file may not exist yet, as before the first use of Options; a file named on purpose must.
-    const bool mayBeMissing = !m_parser.isSet(m_config) && !QFileInfo::exists(fileName);
+    const bool mayBeMissing = !named && !QFileInfo::exists(fileName);
     QFile file(fileName);
     if (!mayBeMissing && (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))) {
         m_err << u"tunedrop: cannot read the settings file %1"_s.arg(fileName) << Qt::endl;
         return nullptr;
     }
-    if (m_parser.isSet(m_config))
-        return std::make_unique<IniSettingsBacking>(fileName);
-    return std::make_unique<QtSettingsBacking>();
+    QtSettingsBacking::refuseOversized(fileName);
+    if (!named)
+        return std::make_unique<QtSettingsBacking>();
+    // Without one, a wrong file would read as five empty sites.
+    if (!holdsSiteRecords(fileName)) {
+        m_err << u"tunedrop: no site records in %1"_s.arg(fileName) << Qt::endl;
+        return nullptr;
+    }
+    return std::make_unique<IniSettingsBacking>(fileName);
 }
 
 int CommandLine::usageError(const QString& problem)

@@ -6,38 +6,25 @@
 #include <QTextStream>
 
 #include "hit_row.h"
-#include "output_field.h"
 #include "site_report.h"
+#include "visible_text.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-QString outcomeName(SiteReport::Outcome outcome)
-{
-    switch (outcome) {
-    case SiteReport::Outcome::Answered:
-        return u"answered"_s;
-    case SiteReport::Outcome::Cancelled:
-        return u"cancelled"_s;
-    case SiteReport::Outcome::Failed:
-        break;
-    }
-    return u"failed"_s;
-}
-
 QString jsonLine(const QJsonObject& object)
 {
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+    return escapedJson(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
 }
 
 } // namespace
 
-RunListener::Answer HitPrinter::askAboutHit(const HitRow& hit)
+Answer HitPrinter::askAboutHit(const HitRow& hit)
 {
     if (m_format == Format::Json) {
         m_out << jsonLine({{u"site"_s, m_site},
-                           {u"siteName"_s, m_siteName},
+                           {u"siteName"_s, HitRow::shownField(m_siteName)},
                            {u"id"_s, HitRow::shownField(hit.fields.value(0))},
                            {u"track"_s, HitRow::shownField(hit.fields.value(1))},
                            {u"artist"_s, HitRow::shownField(hit.fields.value(2))},
@@ -45,7 +32,7 @@ RunListener::Answer HitPrinter::askAboutHit(const HitRow& hit)
     } else {
         QStringList columns{QString::number(m_site)};
         for (const QString& field : hit.fields)
-            columns.append(escapedField(field));
+            columns.append(visibleField(field));
         m_out << columns.join(u'\t');
     }
     // Flushed line by line, so that a script reading the output sees each hit as it is found.
@@ -63,16 +50,16 @@ void HitPrinter::siteEnded(const SiteReport& report)
 {
     if (m_format == Format::Json)
         m_out << jsonLine({{u"site"_s, report.site},
-                           {u"siteName"_s, report.name},
-                           {u"outcome"_s, outcomeName(report.outcome)},
-                           {u"reason"_s, report.reason},
+                           {u"siteName"_s, HitRow::shownField(report.name)},
+                           {u"outcome"_s, outcomeWord(report.outcome)},
+                           {u"reason"_s, HitRow::shownField(report.reason)},
                            {u"hits"_s, report.hits}})
               << Qt::endl;
     if (report.outcome == SiteReport::Outcome::Failed)
-        m_err << siteLabel(report.site, report.name) << u": "_s << escapedField(report.reason) << Qt::endl;
+        m_err << siteLabel(report.site, report.name) << u": "_s << visibleField(report.reason) << Qt::endl;
 }
 
 QString HitPrinter::siteLabel(int site, const QString& name)
 {
-    return name.isEmpty() ? u"site %1"_s.arg(site) : u"site %1 (%2)"_s.arg(site).arg(escapedField(name));
+    return name.isEmpty() ? u"site %1"_s.arg(site) : u"site %1 (%2)"_s.arg(site).arg(visibleField(name));
 }

@@ -20,7 +20,6 @@ public:
 
     HitPrinter(QTextStream& out, QTextStream& err, Format format) : m_out(out), m_err(err), m_format(format) {}
 
-    void showResults(const QString& /*text*/) override {}
     Answer askAboutHit(const HitRow& hit) override;
     void showFtpUrl(const QString& /*url*/) override {}
     void siteStarted(int site, const QString& name) override;

@@ -8,6 +8,7 @@
 
 QString IniSettingsBacking::read(const QString& /*application*/, const QString& section, const QString& key) const
 {
+    QtSettingsBacking::refuseOversized(m_fileName);
     return QtSettingsBacking::textOf(QSettings(m_fileName, QSettings::IniFormat).value(section + u'/' + key));
 }
 

@@ -27,8 +27,10 @@ Widget* placed(QWidget* parent, const char* name, QRect geometry, const QString&
     auto* widget = new Widget(parent);
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(geometry);
-    if (!text.isEmpty())
-        widget->setText(text);
+    if constexpr (requires { widget->setText(text); }) {
+        if (!text.isEmpty())
+            widget->setText(text);
+    }
     return widget;
 }
 
@@ -36,7 +38,7 @@ Widget* placed(QWidget* parent, const char* name, QRect geometry, const QString&
 
 MainWindow::MainWindow(SiteStore& store, HttpTransfer& transfer, EventDelivery& events, MessageBoxes& messageBoxes,
                        QWidget* parent)
-    : QWidget(parent), m_store(store), m_messageBoxes(messageBoxes), m_run(store, transfer, events, *this)
+    : QWidget(parent), m_store(store), m_messageBoxes(messageBoxes), m_run(store, transfer, events, *this, u"Options"_s)
 {
     setObjectName(u"frmMain"_s);
     setWindowTitle(u"Quillfen's MP3 Server Client"_s);
@@ -124,8 +126,6 @@ void MainWindow::onSearchClicked()
         return;
     m_siteReport->clearReport();
     m_run.run(*keywords);
-    if (!m_run.isStopped())
-        m_siteReport->showCount();
 }
 
 void MainWindow::onOptionsClicked()
@@ -135,22 +135,9 @@ void MainWindow::onOptionsClicked()
     m_options->showModal();
 }
 
-void MainWindow::showResults(const QString& text)
+void MainWindow::runStarted()
 {
-    m_results->setText(text);
-}
-
-RunListener::Answer MainWindow::askAboutHit(const HitRow& hit)
-{
-    const MessageBoxes::Answer answer = m_messageBoxes.askYesNoCancel(hit.promptText(), u"Do you want this MP3?"_s);
-    return answer == MessageBoxes::Answer::Yes  ? Answer::Yes
-           : answer == MessageBoxes::Answer::No ? Answer::No
-                                                : Answer::Cancel;
-}
-
-void MainWindow::showFtpUrl(const QString& url)
-{
-    m_messageBoxes.showOk(url, u"Please enter this URL in your web browser or FTP client."_s);
+    m_results->showSearching();
 }
 
 void MainWindow::siteStarted(int site, const QString& name)
@@ -161,4 +148,35 @@ void MainWindow::siteStarted(int site, const QString& name)
 void MainWindow::siteEnded(const SiteReport& report)
 {
     m_siteReport->addSite(report);
+}
+
+void MainWindow::scanStarted(int /*site*/)
+{
+    m_results->showHeading();
+}
+
+void MainWindow::hitListed(const HitRow& hit)
+{
+    m_results->appendHit(hit);
+}
+
+Answer MainWindow::askAboutHit(const HitRow& hit)
+{
+    return m_messageBoxes.askYesNoCancel(hit.promptText(), u"Do you want this MP3?"_s);
+}
+
+void MainWindow::detailsRequested(const HitRow& /*hit*/)
+{
+    m_results->appendGettingInformation();
+}
+
+void MainWindow::showFtpUrl(const QString& url)
+{
+    m_messageBoxes.showOk(url, u"Please enter this URL in your web browser or FTP client."_s);
+}
+
+void MainWindow::runEnded(const QList<SiteReport>& /*reports*/)
+{
+    if (!m_run.isStopped())
+        m_siteReport->showCount();
 }

@@ -46,11 +46,15 @@ private:
     void onOptionsClicked();
     void runGuarded(const std::function<void()>& handler);
 
-    void showResults(const QString& text) override;
-    Answer askAboutHit(const HitRow& hit) override;
-    void showFtpUrl(const QString& url) override;
+    void runStarted() override;
     void siteStarted(int site, const QString& name) override;
     void siteEnded(const SiteReport& report) override;
+    void scanStarted(int site) override;
+    void hitListed(const HitRow& hit) override;
+    Answer askAboutHit(const HitRow& hit) override;
+    void detailsRequested(const HitRow& hit) override;
+    void showFtpUrl(const QString& url) override;
+    void runEnded(const QList<SiteReport>& reports) override;
 
     SiteStore& m_store;
     MessageBoxes& m_messageBoxes;

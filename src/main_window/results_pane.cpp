@@ -3,6 +3,8 @@
 #include <QTextDocument>
 #include <QTextOption>
 
+#include "hit_row.h"
+
 using namespace Qt::StringLiterals;
 
 ResultsPane::ResultsPane(QWidget* parent) : QPlainTextEdit(parent)
@@ -19,11 +21,37 @@ ResultsPane::ResultsPane(QWidget* parent) : QPlainTextEdit(parent)
     document()->setDefaultTextOption(option);
 }
 
-void ResultsPane::setText(const QString& text)
+void ResultsPane::showSearching()
 {
-    m_text = text;
+    setPlainText(u"Searching......"_s);
+}
+
+void ResultsPane::showHeading()
+{
+    setPlainText(u"ID\tTrack\tArtist\tAlbum\n"_s);
+}
+
+void ResultsPane::appendHit(const HitRow& hit)
+{
+    QString line;
+    for (const QString& field : hit.fields)
+        line += HitRow::shownField(field) + u'\t';
+    if (hit.isComplete())
+        line.back() = u'\n';
+    append(line);
+}
+
+void ResultsPane::appendGettingInformation()
+{
+    append(u"Getting Information...\n"_s);
+}
+
+void ResultsPane::append(const QString& text)
+{
+    // A field may hold a line break of its own; a site's CR LF is one line break, as plain text shows it.
     QString shown = text;
     shown.replace(u"\r\n"_s, u"\n"_s);
-    setPlainText(shown);
+    moveCursor(QTextCursor::End);
+    insertPlainText(shown);
     moveCursor(QTextCursor::End);
 }

@@ -2,8 +2,11 @@
 
 #include <QPlainTextEdit>
 
-// The results pane: shows plain text only and gives back exactly the text last written. Qt's text widgets turn
-// CR LF into a paragraph break and a non-breaking space into a space, so the text is kept beside the widget.
+struct HitRow;
+
+// The results pane of a search, as plain text: "Searching......" while the first site is asked, then for each site
+// the heading and a line for each hit it lists, with "Getting Information..." under a hit whose details are
+// fetched. Fields are shown as the page gave them, tab-separated under column stops.
 class ResultsPane final : public QPlainTextEdit
 {
     Q_OBJECT
@@ -12,9 +15,13 @@ class ResultsPane final : public QPlainTextEdit
 public:
     explicit ResultsPane(QWidget* parent = nullptr);
 
-    const QString& text() const { return m_text; }
-    void setText(const QString& text);
+    void showSearching();
+    // A site's page is read: its list replaces the last one.
+    void showHeading();
+    // Each field found followed by a tab, except that a whole hit's last field ends its line instead.
+    void appendHit(const HitRow& hit);
+    void appendGettingInformation();
 
 private:
-    QString m_text;
+    void append(const QString& text);
 };

@@ -1,31 +1,10 @@
 #include "site_report_label.h"
 
-#include <algorithm>
 #include <utility>
 
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// "3 sites: 1 answered, 1 cancelled, 1 failed", leaving out the outcomes no site had.
-QString countOf(const QList<SiteReport>& reports)
-{
-    const auto sitesWith = [&](SiteReport::Outcome outcome) {
-        return std::count_if(reports.begin(), reports.end(), [&](const SiteReport& r) { return r.outcome == outcome; });
-    };
-    QStringList parts;
-    for (const auto& [outcome, word] : {std::pair{SiteReport::Outcome::Answered, u"answered"_s},
-                                        std::pair{SiteReport::Outcome::Cancelled, u"cancelled"_s},
-                                        std::pair{SiteReport::Outcome::Failed, u"failed"_s}}) {
-        if (const auto count = sitesWith(outcome))
-            parts << u"%1 %2"_s.arg(count).arg(word);
-    }
-    return (reports.size() == 1 ? u"1 site: "_s : u"%1 sites: "_s.arg(reports.size())) + parts.join(u", "_s);
-}
-
-} // namespace
 
 SiteReportLabel::SiteReportLabel(QWidget* parent) : QLabel(parent)
 {
@@ -56,7 +35,7 @@ void SiteReportLabel::addSite(const SiteReport& report)
 
 void SiteReportLabel::showCount()
 {
-    setText(m_reports.isEmpty() ? QString() : countOf(m_reports));
+    setText(m_reports.isEmpty() ? QString() : runSummary(m_reports));
 }
 
 void SiteReportLabel::showSiteLines()

@@ -38,8 +38,13 @@ void NetworkModule::load()
     if (!QFileInfo(m_fileName).isFile())
         return fail(u"not found"_s);
     m_library.setFileName(m_fileName);
-    if (!m_library.load())
-        return fail(m_library.errorString());
+    if (!m_library.load()) {
+        // Qt's text names the file twice, around the system's reason; the file is named once already.
+        const QString text = m_library.errorString();
+        const QString inner = u"("_s + m_fileName + u": "_s;
+        const qsizetype at = text.lastIndexOf(inner);
+        return fail(at >= 0 && text.endsWith(u')') ? text.sliced(at + inner.size()).chopped(1) : text);
+    }
     const auto create = reinterpret_cast<NetworkModuleEntry>(m_library.resolve(networkModuleEntryName));
     if (!create)
         return fail(u"it has no entry point"_s);

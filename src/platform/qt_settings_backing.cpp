@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -26,12 +28,25 @@ void keepPrivate(const QString& path)
         file.setPermissions(ownerOnly);
 }
 
+// Each missing folder is made its owner's alone whatever the umask, as the base-directory rules ask of a settings
+// folder: made with that mode it is never wider, and set again it gets back the owner's bits a strict umask took.
+void createPrivateFolder(const QString& path)
+{
+    const QFileInfo folder(path);
+    if (folder.exists() || folder.isRoot())
+        return;
+    createPrivateFolder(folder.absolutePath());
+    constexpr QFileDevice::Permissions ownerOnlyFolder = ownerOnly | QFileDevice::ExeOwner;
+    if (QDir().mkdir(path, ownerOnlyFolder))
+        QFile::setPermissions(path, ownerOnlyFolder);
+}
+
 // Creating the file ourselves before QSettings does means it never exists with wider permissions.
 void createPrivate(const QString& path)
 {
     if (QFileInfo::exists(path))
         return;
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    createPrivateFolder(QFileInfo(path).absolutePath());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
         file.close();
@@ -41,11 +56,21 @@ void createPrivate(const QString& path)
 
 QString QtSettingsBacking::fileName(const QString& application)
 {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, application, application).fileName();
+    // The organisation's own file, which QSettings documents to lie beside the folder of its applications' files.
+    const QFileInfo organisationFile(QSettings(QSettings::NativeFormat, QSettings::UserScope, application).fileName());
+    return organisationFile.absolutePath() + u'/' + application + u'/' + application + u".conf"_s;
+}
+
+void QtSettingsBacking::refuseOversized(const QString& fileName)
+{
+    if (QFileInfo(fileName).size() > largestFile)
+        throw std::runtime_error("the settings file " + QFile::encodeName(fileName).toStdString() +
+                                 " is over 1 MiB, the most Tunedrop reads");
 }
 
 QString QtSettingsBacking::read(const QString& application, const QString& section, const QString& key) const
 {
+    refuseOversized(fileName(application));
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
     keepPrivate(settings.fileName());
     return textOf(settings.value(keyPath({section, key, {}})));
@@ -66,6 +91,7 @@ QString QtSettingsBacking::textOf(const QVariant& value)
 
 void QtSettingsBacking::write(const QString& application, const QList<SettingsEntry>& entries)
 {
+    refuseOversized(fileName(application));
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
     // Writing through a link would rewrite whatever file it points at, dropping the lines we cannot parse, and make
     // that file private; the user set the link up, so it is theirs to replace.

@@ -13,8 +13,15 @@ public:
     QString read(const QString& application, const QString& section, const QString& key) const override;
     void write(const QString& application, const QList<SettingsEntry>& entries) override;
 
-    // Where the values of `application` live.
+    // A real settings file holds a few hundred bytes; QSettings reads a file whole before it parses it, so a huge one
+    // would take all memory or crash the parser.
+    static constexpr qint64 largestFile = 1024 * 1024;
+
+    // Where the values of `application` live. Found without reading that file.
     static QString fileName(const QString& application);
+    // Throws std::runtime_error, naming the file and the limit, when the file is larger than largestFile. It must be
+    // called before any QSettings is made on the file, since making one reads it.
+    static void refuseOversized(const QString& fileName);
     // A stored value as the text the user meant: a hand-edited value holding an unquoted comma reads as a list,
     // whose items are joined with the commas again.
     static QString textOf(const QVariant& value);

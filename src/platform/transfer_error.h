@@ -34,6 +34,7 @@ struct TransferError
     // What the site or the network said, for example "connection refused" or the status code; never an address.
     QString detail;
 
-    // A short reason for a person, such as "no answer (connection refused)".
-    QString reason() const;
+    // A short reason for a person, such as "no answer (connection refused)". A reason that asks the user to mend a
+    // site record names where that is done, such as "Options".
+    QString reason(const QString& settingsPlace) const;
 };

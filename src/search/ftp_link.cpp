@@ -3,8 +3,27 @@
 #include <QUrl>
 
 #include "marker_split.h"
+#include "visible_text.h"
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Whether a character shows as something else or as nothing: a control, format or separator character; a surrogate,
+// private-use or unassigned code point; or a Hangul filler, a letter to Unicode that shows blank.
+bool isMisleading(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+        return true;
+    default:
+        return isControlCharacter(c) || c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0;
+    }
+}
+
+} // namespace
 
 std::optional<QString> ftpLinkRest(QStringView detailsPage)
 {
@@ -19,14 +38,19 @@ std::optional<QString> ftpLinkRest(QStringView detailsPage)
 bool isUsableLinkRest(QStringView linkRest)
 {
     constexpr qsizetype longest = 2048;
-    if (linkRest.size() > longest)
+    if (linkRest.size() > longest || linkRest.contains(u'\\'))
         return false;
     const qsizetype pathStart = linkRest.indexOf(u'/');
-    if (linkRest.left(pathStart < 0 ? linkRest.size() : pathStart).contains(u'@'))
+    const QStringView hostAndPort = linkRest.left(pathStart < 0 ? linkRest.size() : pathStart);
+    if (hostAndPort.isEmpty() || hostAndPort.startsWith(u':') || hostAndPort.contains(u'@'))
         return false;
-    for (const QChar c : linkRest) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069))
+    for (qsizetype i = 0; i < linkRest.size(); ++i) {
+        char32_t c = linkRest[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < linkRest.size() && linkRest[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(linkRest[i], linkRest[i + 1]);
+            ++i;
+        }
+        if (isMisleading(c))
             return false;
     }
     return true;

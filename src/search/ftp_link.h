@@ -9,9 +9,12 @@
 // double quote, after its first "ftp://:@". Nothing when the page has no such link.
 std::optional<QString> ftpLinkRest(QStringView detailsPage);
 
-// Whether a link rest can be shown and copied safely: at most 2,048 characters, no control or bidi-control
-// characters (a line break would run a pasted command early; a bidi control would hide the real address), and no
-// "@" before the first "/", which would send the account to another host than the one the URL seems to name.
+// Whether a link rest can be shown and copied safely: at most 2,048 characters; a host before the first "/"; no "@"
+// there, which would send the account to another host than the one the URL seems to name; no backslash, which some
+// clients take for "/"; and no character that shows as something else or as nothing: no control, format or
+// separator character (a line break would run a pasted command early or show a second address; a bidi or
+// zero-width mark would hide the real one), no surrogate, private-use or unassigned code point, and no blank
+// Hangul filler.
 bool isUsableLinkRest(QStringView linkRest);
 
 // "ftp://" user ":" password "@" link rest, with the account percent-encoded so that it cannot change where the

@@ -64,17 +64,14 @@ HitRow cut(View row, const Decode& decode)
 
 QString HitRow::shownField(const QString& field)
 {
-    if (field.size() <= longestShownField)
+    // Counted in code points, so that the cut never parts a surrogate pair: a lone half makes strict readers, JSON
+    // ones among them, refuse the whole text.
+    qsizetype end = 0;
+    for (qsizetype shown = 0; shown < longestShownField && end < field.size(); ++shown)
+        end += field.at(end).isHighSurrogate() && end + 1 < field.size() && field.at(end + 1).isLowSurrogate() ? 2 : 1;
+    if (end == field.size())
         return field;
-    return field.left(longestShownField) + u'\u2026';
-}
-
-QString HitRow::paneText() const
-{
-    QString text;
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        text += shownField(fields.at(i)) + (i == 3 ? u"\r\n"_s : u"\t"_s);
-    return text;
+    return field.left(end) + u'\u2026';
 }
 
 QString HitRow::promptText() const

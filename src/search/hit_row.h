@@ -10,8 +10,8 @@ class Page;
 // artist and album values of cells 2, 3 and 4, as far as the row fits the expected layout.
 struct HitRow
 {
-    // Longer fields are shown cut to this many characters and "…": laying out megabytes of text in the pane or a
-    // message box would freeze the window, and no real field comes near it.
+    // Longer fields are shown cut to this many characters (code points) and "…": laying out megabytes of text in the
+    // pane or a message box would freeze the window, and no real field comes near it.
     static constexpr qsizetype longestShownField = 1024;
 
     QStringList fields;
@@ -20,9 +20,6 @@ struct HitRow
     static QString shownField(const QString& field);
 
     bool isComplete() const { return fields.size() == 4; }
-    // The text the row adds to the results pane: the fields found, each followed by a tab, except that a complete
-    // row's last field is followed by CR LF instead. Fields are as the page gave them, cut only when overlong.
-    QString paneText() const;
     // The four fields joined by tabs, with no line end.
     QString promptText() const;
 };

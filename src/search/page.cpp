@@ -31,11 +31,6 @@ Page::Page(QByteArray body, QByteArrayView namedCharset) : m_body(std::move(body
     m_keepsAscii = writesAsciiAsItself(m_charset);
 }
 
-Page Page::fromText(const QString& text)
-{
-    return Page(text.toUtf8(), "UTF-8");
-}
-
 QString Page::decoded(QByteArrayView part) const
 {
     if (m_charset == "UTF-8")

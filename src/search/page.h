@@ -12,8 +12,6 @@ class Page
 public:
     Page() = default;
     Page(QByteArray body, QByteArrayView namedCharset);
-    // A page whose text is known, as UTF-8.
-    static Page fromText(const QString& text);
 
     bool isEmpty() const { return m_body.isEmpty(); }
     QByteArrayView body() const { return m_body; }

@@ -4,56 +4,64 @@
 #include "http_transfer.h"
 #include "search_log.h"
 #include "site_request.h"
-#include "site_store.h"
+#include "visible_text.h"
 
 using namespace Qt::StringLiterals;
+
+PageFetcher::Pending::Pending() = default;
+PageFetcher::Pending::Pending(Pending&&) noexcept = default;
+PageFetcher::Pending& PageFetcher::Pending::operator=(Pending&&) noexcept = default;
+PageFetcher::Pending::~Pending() = default;
 
 PageFetcher::PageFetcher(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events)
     : m_store(store), m_transfer(transfer), m_events(events)
 {
 }
 
-PageFetcher::~PageFetcher() = default;
-
-std::optional<FetchResult> PageFetcher::fetch(int site, const SiteRequest& request)
+PageFetcher::Pending PageFetcher::start(int site, const SiteStore::Record& record, const SiteRequest& request)
 {
     using Kind = TransferError::Kind;
-    if (m_stopped)
-        return std::nullopt;
-    const QString address = m_store.read(site, SiteStore::Key::Addr);
+    Pending pending;
+    pending.site = site;
+    const auto unsent = [&pending](Kind kind, const QString& detail = {}) {
+        pending.unsent = FetchResult{{}, TransferError{kind, detail}};
+        return std::move(pending);
+    };
     // Without an address the page name would stand where the host belongs, and its name would be looked up.
-    if (address.isEmpty())
-        return FetchResult{{}, TransferError{Kind::NoAddress, {}}};
-    if (const std::optional<QString> problem = addressProblem(address))
-        return FetchResult{{}, TransferError{Kind::BadAddress, *problem}};
-    const std::optional<QUrl> url = siteUrl(address, m_store.read(site, SiteStore::Key::Path), request.page);
+    if (record.address.isEmpty())
+        return unsent(Kind::NoAddress);
+    if (const std::optional<QString> problem = addressProblem(record.address))
+        return unsent(Kind::BadAddress, *problem);
+    const std::optional<QUrl> url = siteUrl(record.address, record.path, request.page);
     if (!url)
-        return FetchResult{{}, TransferError{Kind::BadPath, {}}};
+        return unsent(Kind::BadPath);
+    qCDebug(lcFetch).noquote() << "site" << site << request.method << visibleField(url->toDisplayString());
+    pending.reply =
+        m_transfer.start({*url, request.method, request.headers, request.body, record.userName, record.password});
+    return pending;
+}
 
-    HttpRequest http{*url,
-                     request.method,
-                     request.headers,
-                     request.body,
-                     m_store.read(site, SiteStore::Key::User),
-                     m_store.read(site, SiteStore::Key::Pass)};
-    qCDebug(lcFetch).noquote() << "site" << site << request.method << url->toDisplayString();
-    m_reply = m_transfer.start(http);
-    while (!m_stopped && !m_reply->isFinished())
+std::optional<FetchResult> PageFetcher::wait(Pending& pending)
+{
+    if (pending.unsent)
+        return std::exchange(pending.unsent, std::nullopt);
+    while (!m_stopped && !pending.reply->isFinished())
         m_events.waitAndDeliver();
     // What the wait left pending, before the page is looked at; a close among it ends the fetch.
     m_events.deliverPending();
     if (m_stopped)
         return std::nullopt;
-    HttpAnswer answer = std::exchange(m_reply, nullptr)->takeAnswer();
+    HttpAnswer answer = std::exchange(pending.reply, nullptr)->takeAnswer();
     FetchResult result{Page(std::move(answer.body), answer.charset), answer.error};
-    qCDebug(lcFetch).noquote() << "site" << site << "read" << result.page.body().size() << "bytes"
-                               << (result.error ? result.error->reason() : u"in full"_s);
+    qCDebug(lcFetch).noquote() << "site" << pending.site << "read" << result.page.body().size() << "bytes"
+                               << (result.error ? visibleField(result.error->reason(u"the settings"_s)) : u"in full"_s);
     return result;
 }
 
-void PageFetcher::stop()
+std::optional<FetchResult> PageFetcher::fetch(int site, const SiteRequest& request)
 {
-    m_stopped = true;
-    // The request ends here, and its connection with it.
-    m_reply.reset();
+    if (m_stopped)
+        return std::nullopt;
+    Pending pending = start(site, m_store.record(site), request);
+    return wait(pending);
 }

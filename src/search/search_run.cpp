@@ -1,7 +1,5 @@
 #include "search_run.h"
 
-#include <exception>
-
 #include <QScopeGuard>
 
 #include "ftp_link.h"
@@ -10,30 +8,29 @@
 #include "search_log.h"
 #include "site_request.h"
 #include "site_store.h"
+#include "visible_text.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString headingLine = u"ID\tTrack\tArtist\tAlbum\r\n"_s;
-
-QString whatFailed(const std::exception& failure)
-{
-    return QString::fromLocal8Bit(failure.what());
-}
-
+// The name and the reason may hold what a site or a settings file wrote, which must not reach a terminal as it is.
 void log(const SiteReport& report)
 {
+    const QString site = report.name.isEmpty() ? u"site %1"_s.arg(report.site)
+                                               : u"site %1 (%2)"_s.arg(report.site).arg(visibleField(report.name));
     if (report.outcome == SiteReport::Outcome::Failed)
-        qCWarning(lcSearch).noquote() << u"site %1 (%2): %3"_s.arg(report.site).arg(report.name, report.reason);
+        qCWarning(lcSearch).noquote() << site + u": "_s + visibleField(report.reason);
     else
-        qCDebug(lcSearch).noquote() << u"site %1:"_s.arg(report.site) << report.summary();
+        qCDebug(lcSearch).noquote() << site + u": "_s + visibleField(report.summary());
 }
 
 } // namespace
 
-SearchRun::SearchRun(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events, RunListener& listener)
-    : m_store(store), m_listener(listener), m_fetcher(store, transfer, events)
+SearchRun::SearchRun(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events, RunListener& listener,
+                     QString settingsPlace)
+    : m_store(store), m_listener(listener), m_fetcher(store, transfer, events),
+      m_settingsPlace(std::move(settingsPlace))
 {
 }
 
@@ -43,78 +40,111 @@ QList<SiteReport> SearchRun::run(const QString& keywords, std::optional<int> onl
     if (m_running || isStopped())
         return reports;
     m_running = true;
-    const auto ended = qScopeGuard([this] { m_running = false; });
+    const auto ended = qScopeGuard([this, &reports] {
+        m_running = false;
+        m_listener.runEnded(reports);
+    });
 
-    showResults(u"Searching......"_s);
+    m_listener.runStarted();
     const int sites = searchedSiteCount(m_store);
     for (int site = onlySite.value_or(1); site <= onlySite.value_or(sites); ++site) {
         SiteReport report;
         report.site = site;
-        const bool goOn = searchSite(site, keywords, report);
-        if (isStopped())
-            break;
-        log(report);
-        reports.append(report);
-        m_listener.siteEnded(report);
-        if (!goOn)
-            break;
-    }
-    return reports;
-}
-
-bool SearchRun::searchSite(int site, const QString& keywords, SiteReport& report)
-{
-    try {
         report.name = m_store.read(site, SiteStore::Key::Name);
         m_listener.siteStarted(site, report.name);
         const std::optional<FetchResult> answer = m_fetcher.fetch(site, searchRequest(keywords));
         if (!answer)
-            return false;
-        // A failed request still leaves what arrived of the page, which is read like any other.
-        scanResultPage(site, answer->page, report);
-        if (answer->error && report.outcome == SiteReport::Outcome::Answered)
-            report.fail(answer->error->reason());
-        return true;
-    } catch (const std::exception& failure) {
-        report.fail(whatFailed(failure));
-        return false;
+            break;
+        readSearchAnswer(site, *answer, report);
+        if (isStopped())
+            break;
+        endTurn(report, reports);
     }
+    return reports;
+}
+
+QList<SiteReport> SearchRun::runAtOnce(const QString& keywords)
+{
+    QList<SiteReport> reports;
+    if (m_running || isStopped())
+        return reports;
+    m_running = true;
+    const auto ended = qScopeGuard([this, &reports] {
+        m_running = false;
+        m_listener.runEnded(reports);
+    });
+
+    // Every record is read before anything is sent, so the sites are asked as they stood when the run began.
+    const int sites = searchedSiteCount(m_store);
+    QList<SiteStore::Record> records;
+    for (int site = 1; site <= sites; ++site)
+        records.append(m_store.record(site));
+    std::vector<PageFetcher::Pending> requests;
+    for (int site = 1; site <= sites; ++site)
+        requests.push_back(m_fetcher.start(site, records.at(site - 1), searchRequest(keywords)));
+
+    m_listener.runStarted();
+    for (int site = 1; site <= sites; ++site) {
+        SiteReport report;
+        report.site = site;
+        report.name = records.at(site - 1).name;
+        m_listener.siteStarted(site, report.name);
+        const std::optional<FetchResult> answer = m_fetcher.wait(requests.at(site - 1));
+        if (!answer)
+            break;
+        readSearchAnswer(site, *answer, report);
+        if (isStopped())
+            break;
+        endTurn(report, reports);
+    }
+    return reports;
+}
+
+void SearchRun::readSearchAnswer(int site, const FetchResult& answer, SiteReport& report)
+{
+    // A failed request still leaves what arrived of the page, which is read like any other.
+    scanResultPage(site, answer.page, report);
+    if (answer.error && report.outcome == SiteReport::Outcome::Answered)
+        report.fail(answer.error->reason(m_settingsPlace));
+}
+
+void SearchRun::endTurn(const SiteReport& report, QList<SiteReport>& reports)
+{
+    log(report);
+    reports.append(report);
+    m_listener.siteEnded(report);
 }
 
 void SearchRun::scanResultPage(int site, const Page& page, SiteReport& report)
 {
     ResultScan scan(page);
-    showResults(headingLine);
-    try {
-        while (const std::optional<HitRow> hit = scan.nextRow()) {
-            appendToResults(hit->paneText());
-            if (!hit->isComplete())
-                return;
-            ++report.hits;
-            const RunListener::Answer answer = m_listener.askAboutHit(*hit);
-            if (isStopped())
-                return;
-            if (answer == RunListener::Answer::Cancel) {
-                report.outcome = SiteReport::Outcome::Cancelled;
-                return;
-            }
-            if (answer == RunListener::Answer::No)
-                continue;
-            const QString& trackId = hit->fields.first();
-            appendToResults(u"Getting Information...\r\n"_s);
-            const TrackDetails details = fetchTrackDetails(site, trackId);
-            if (isStopped())
-                return;
-            if (!details.ftpUrl) {
-                report.fail(u"details of %1: %2"_s.arg(HitRow::shownField(trackId), details.failure));
-                return;
-            }
-            m_listener.showFtpUrl(*details.ftpUrl);
-            if (isStopped())
-                return;
+    m_listener.scanStarted(site);
+    while (const std::optional<HitRow> hit = scan.nextRow()) {
+        m_listener.hitListed(*hit);
+        if (!hit->isComplete())
+            return;
+        ++report.hits;
+        const Answer answer = m_listener.askAboutHit(*hit);
+        if (isStopped())
+            return;
+        if (answer == Answer::Cancel) {
+            report.outcome = SiteReport::Outcome::Cancelled;
+            return;
         }
-    } catch (const std::exception& failure) {
-        report.fail(whatFailed(failure));
+        if (answer == Answer::No)
+            continue;
+        const QString& trackId = hit->fields.first();
+        m_listener.detailsRequested(*hit);
+        const TrackDetails details = fetchTrackDetails(site, trackId);
+        if (isStopped())
+            return;
+        if (!details.ftpUrl) {
+            report.fail(u"details of %1: %2"_s.arg(HitRow::shownField(trackId), details.reason));
+            return;
+        }
+        m_listener.showFtpUrl(*details.ftpUrl);
+        if (isStopped())
+            return;
     }
 }
 
@@ -128,19 +158,9 @@ TrackDetails SearchRun::fetchTrackDetails(int site, const QString& trackId)
         return {};
     const std::optional<QString> linkRest = ftpLinkRest(answer->page.text());
     if (!linkRest)
-        return {std::nullopt, answer->error ? answer->error->reason() : u"no FTP link on the details page"_s};
+        return {std::nullopt,
+                answer->error ? answer->error->reason(m_settingsPlace) : u"no FTP link on the details page"_s};
     if (!isUsableLinkRest(*linkRest))
         return {std::nullopt, u"no usable FTP link on the details page"_s};
     return {ftpUrl(m_store.read(site, SiteStore::Key::User), m_store.read(site, SiteStore::Key::Pass), *linkRest), {}};
-}
-
-void SearchRun::showResults(const QString& text)
-{
-    m_results = text;
-    m_listener.showResults(m_results);
-}
-
-void SearchRun::appendToResults(const QString& text)
-{
-    showResults(m_results + text);
 }

@@ -17,7 +17,7 @@ class HttpTransfer;
 struct TrackDetails
 {
     std::optional<QString> ftpUrl;
-    QString failure;
+    QString reason;
 };
 
 // A search over the configured sites: each site's result page is fetched, its hits are listed and offered one by
@@ -26,13 +26,19 @@ struct TrackDetails
 class SearchRun
 {
 public:
-    SearchRun(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events, RunListener& listener);
+    // A reason that asks the user to mend a site record names `settingsPlace`, where the front end has that done.
+    SearchRun(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events, RunListener& listener,
+              QString settingsPlace);
     Q_DISABLE_COPY_MOVE(SearchRun)
 
     // Searches site 1 and each further site up to the first one without a name with the keyword string, and
-    // returns what each site asked gave. Whatever goes wrong with one site ends that site's turn alone; only a
-    // failure of the settings store ends the run, and before the first site's turn it is thrown.
+    // returns what each site asked gave. Whatever goes wrong with one site ends that site's turn alone; a failure
+    // of the settings store is thrown.
     QList<SiteReport> run(const QString& keywords, std::optional<int> onlySite = std::nullopt);
+    // The same search with every counted site asked at once, for a caller that asks nothing in between: the
+    // records are read once at the start, and each site's hits are listed once it and every site before it have
+    // answered, so that what is listed, and in what order, is what run() would list.
+    QList<SiteReport> runAtOnce(const QString& keywords);
     // Fetches the details page of a track of `site` and builds its FTP URL with the site's account. Nothing and no
     // failure once the run was stopped.
     TrackDetails fetchTrackDetails(int site, const QString& trackId);
@@ -42,15 +48,13 @@ public:
     bool isStopped() const { return m_fetcher.isStopped(); }
 
 private:
-    // Fills the site's report; false when the settings store failed and the run must end.
-    bool searchSite(int site, const QString& keywords, SiteReport& report);
+    void readSearchAnswer(int site, const FetchResult& answer, SiteReport& report);
     void scanResultPage(int site, const Page& page, SiteReport& report);
-    void showResults(const QString& text);
-    void appendToResults(const QString& text);
+    void endTurn(const SiteReport& report, QList<SiteReport>& reports);
 
     const SiteStore& m_store;
     RunListener& m_listener;
     PageFetcher m_fetcher;
-    QString m_results;
+    QString m_settingsPlace;
     bool m_running = false;
 };

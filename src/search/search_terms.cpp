@@ -1,30 +1,18 @@
 #include "search_terms.h"
 
+#include <algorithm>
+
+#include <QStringList>
 #include <QUrl>
-
-#include "marker_split.h"
-
-namespace {
-
-QString encoded(QStringView word)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(word.toString()));
-}
-
-} // namespace
 
 std::optional<QString> keywordString(QStringView typed)
 {
-    MarkerSplit words(typed, u" ");
-    const std::optional<QStringView> first = words.piece(0);
-    if (!first)
+    constexpr qsizetype mostWords = 20;
+    const QStringList words = typed.toString().simplified().split(u' ', Qt::SkipEmptyParts);
+    if (words.isEmpty())
         return std::nullopt;
-    QString keywords = encoded(*first);
-    for (qsizetype position = 1; position <= 19; position += 2) {
-        const std::optional<QStringView> word = words.piece(position);
-        if (!word)
-            break;
-        keywords += u'+' + encoded(*word);
-    }
-    return keywords;
+    QStringList encoded;
+    for (const QString& word : words.first(std::min(words.size(), mostWords)))
+        encoded.append(QString::fromLatin1(QUrl::toPercentEncoding(word)));
+    return encoded.join(u'+');
 }

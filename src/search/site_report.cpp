@@ -1,5 +1,9 @@
 #include "site_report.h"
 
+#include <algorithm>
+
+#include <QStringList>
+
 using namespace Qt::StringLiterals;
 
 QString SiteReport::summary() const
@@ -14,4 +18,30 @@ QString SiteReport::summary() const
         break;
     }
     return label + u": "_s + reason;
+}
+
+QString outcomeWord(SiteReport::Outcome outcome)
+{
+    switch (outcome) {
+    case SiteReport::Outcome::Answered:
+        return u"answered"_s;
+    case SiteReport::Outcome::Cancelled:
+        return u"cancelled"_s;
+    case SiteReport::Outcome::Failed:
+        break;
+    }
+    return u"failed"_s;
+}
+
+QString runSummary(const QList<SiteReport>& reports)
+{
+    QStringList parts;
+    for (const auto outcome :
+         {SiteReport::Outcome::Answered, SiteReport::Outcome::Cancelled, SiteReport::Outcome::Failed}) {
+        const auto sites = std::count_if(reports.begin(), reports.end(),
+                                         [outcome](const SiteReport& report) { return report.outcome == outcome; });
+        if (sites != 0)
+            parts << u"%1 %2"_s.arg(sites).arg(outcomeWord(outcome));
+    }
+    return (reports.size() == 1 ? u"1 site: "_s : u"%1 sites: "_s.arg(reports.size())) + parts.join(u", "_s);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // What one site gave in a search run.
@@ -28,3 +29,9 @@ struct SiteReport
     // One line such as "Harbour: 12 hits", "Night Owl: cancelled" or "Lanterns: no answer (connection refused)".
     QString summary() const;
 };
+
+// "answered", "cancelled" or "failed".
+QString outcomeWord(SiteReport::Outcome outcome);
+// What a run's sites gave, such as "3 sites: 1 answered, 1 cancelled, 1 failed", leaving out the outcomes no site
+// had.
+QString runSummary(const QList<SiteReport>& reports);

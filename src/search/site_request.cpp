@@ -76,9 +76,9 @@ std::optional<QString> addressProblem(QStringView address)
     if (host.contains(u"://"))
         return u"only http:// and https:// addresses are used"_s;
     if (host.contains(u'@'))
-        return u"an account in it; set the user name and password in Options"_s;
+        return u"an account in it"_s;
     if (host.contains(u'/') || host.contains(u'?') || host.contains(u'#') || host.contains(u'\\'))
-        return u"a path in it; set the path in Options"_s;
+        return u"a path in it"_s;
     for (const QChar c : host) {
         if (c.isSpace() || isControl(c.unicode()))
             return u"white space in it"_s;

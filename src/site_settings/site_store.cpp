@@ -19,6 +19,12 @@ QString SiteStore::read(int site, Key key) const
     return m_backing.read(application, sectionName(site), keyName(key));
 }
 
+SiteStore::Record SiteStore::record(int site) const
+{
+    return {read(site, Key::Name), read(site, Key::Addr), read(site, Key::Path), read(site, Key::User),
+            read(site, Key::Pass)};
+}
+
 void SiteStore::write(const QList<Value>& values)
 {
     QList<SettingsEntry> entries;

@@ -19,6 +19,12 @@ public:
         Pass
     };
 
+    // One site's values, read together.
+    struct Record
+    {
+        QString name, address, path, userName, password;
+    };
+
     struct Value
     {
         int site;
@@ -31,6 +37,7 @@ public:
     explicit SiteStore(SettingsBacking& backing);
 
     QString read(int site, Key key) const;
+    Record record(int site) const;
     // Stores every value or, when it throws std::runtime_error, none of them.
     void write(const QList<Value>& values);
 

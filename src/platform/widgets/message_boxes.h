@@ -2,17 +2,12 @@
 
 #include <QString>
 
+#include "answer.h"
+
 // The program's two kinds of modal message box. Both show their text as plain text and carry no icon.
 class MessageBoxes
 {
 public:
-    enum class Answer
-    {
-        Yes,
-        No,
-        Cancel
-    };
-
     virtual ~MessageBoxes() = default;
 
     // A box with a single OK button; returns once the user has closed it.

@@ -39,7 +39,7 @@ void QtMessageBoxes::showOk(const QString& text, const QString& title)
     box.exec();
 }
 
-MessageBoxes::Answer QtMessageBoxes::askYesNoCancel(const QString& text, const QString& title)
+Answer QtMessageBoxes::askYesNoCancel(const QString& text, const QString& title)
 {
     QMessageBox box(m_parent);
     preparePlainBox(box, text, title);
