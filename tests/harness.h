@@ -55,8 +55,10 @@ struct CannedTransfer final : HttpTransfer
         std::optional<TransferError> error = std::nullopt;
         // What the page is written in, and what the answer says it is.
         QByteArray charset = "UTF-8";
-        // A silent site's answer never comes: the request runs until it is ended.
+        // A silent site's answer never comes: the request runs until it is ended. A held one comes once the flag
+        // is cleared.
         bool silent = false;
+        const bool* held = nullptr;
     };
     struct Reply final : HttpReply
     {
@@ -65,7 +67,7 @@ struct CannedTransfer final : HttpTransfer
             ++transfer.repliesAlive;
         }
         ~Reply() override { --transfer.repliesAlive; }
-        bool isFinished() const override { return !answer.silent; }
+        bool isFinished() const override { return !answer.silent && !(answer.held && *answer.held); }
         HttpAnswer takeAnswer() override
         {
             const Answer taken = std::exchange(answer, {});

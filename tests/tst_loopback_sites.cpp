@@ -24,13 +24,13 @@ std::optional<FetchResult> fetch(Run& run, int site, const SiteRequest& request 
     return PageFetcher(run.settings.store, run.transfer, run.events).fetch(site, request);
 }
 
-// A site that never finishes its answer: header lines without end, or a body one byte at a time. It notes when a
-// write fails, that is, when the client has really closed the connection. cpp-httplib always finishes the headers
-// it sends and does not tell its content providers of a reset connection, so this one writes to a plain socket
-// (whose calls come with cpp-httplib's headers).
-struct EndlessSite
+// A site that writes an answer cpp-httplib would not: `start`, then `more` over and over until the client closes
+// the connection (header lines without end, or a body one byte at a time), or nothing more. It notes when a write
+// fails, that is, when the client has really closed the connection. It writes to a plain socket (whose calls come
+// with cpp-httplib's headers), since cpp-httplib always finishes the headers it sends and sets the length itself.
+struct RawSite
 {
-    explicit EndlessSite(bool headers)
+    explicit RawSite(std::string start, std::string more = {}, milliseconds pace = {})
     {
         sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t length = sizeof address;
@@ -38,34 +38,32 @@ struct EndlessSite
         listen(listener, 1);
         getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
         port = ntohs(address.sin_port);
-        thread = std::thread([this, headers] {
+        thread = std::thread([this, start, more, pace] {
             const int connection = accept(listener, nullptr, nullptr);
             // A write that cannot go on wakes up now and then, so that the end of the test is not kept waiting.
             const timeval wake{0, 100'000};
             setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &wake, sizeof wake);
             char request[4096];
             recv(connection, request, sizeof request, 0);
-            const std::string start =
-                headers ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 200 OK\r\nContent-Length: 9999\r\n\r\n";
-            const std::string more = headers ? "X-Pad: " + std::string(1024, 'p') + "\r\n" : "x";
             send(connection, start.data(), start.size(), MSG_NOSIGNAL);
-            while (!stopping && !closedByClient) {
+            while (!more.empty() && !stopping && !closedByClient) {
                 // Pacing the trickle, not waiting for anything.
-                if (!headers)
-                    std::this_thread::sleep_for(milliseconds(20));
+                std::this_thread::sleep_for(pace);
                 closedByClient =
                     send(connection, more.data(), more.size(), MSG_NOSIGNAL) < 0 && errno != EAGAIN && errno != EINTR;
             }
             close(connection);
         });
     }
-    ~EndlessSite()
+    ~RawSite()
     {
         stopping = true;
         shutdown(listener, SHUT_RDWR);
         thread.join();
         close(listener);
     }
+
+    QString address() const { return u"127.0.0.1:%1"_s.arg(port); }
 
     int listener = socket(AF_INET, SOCK_STREAM, 0), port = 0;
     std::thread thread;
@@ -212,6 +210,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("headers");
         QTest::addColumn<QString>("report");
         const QString refused = u"Hostile: the account was refused (401)"_s;
+        QTest::newRow("a wrong password") << std::string("Basic realm=\"r\"") << false << refused;
         QTest::newRow("a new realm every time") << std::string("Basic realm=\"r%\"") << false << refused;
         QTest::newRow("a stale nonce every time")
             << std::string("Digest realm=\"r\", nonce=\"n%\", qop=\"auth\", stale=true") << false << refused;
@@ -229,14 +228,16 @@ private Q_SLOTS:
         std::atomic<int> challenges = 0;
         challenging.setHandler([&](const httplib::Request&, httplib::Response& response) {
             std::string header = challenge;
-            header.replace(header.find('%'), 1, std::to_string(++challenges));
+            if (const size_t at = header.find('%'); at != std::string::npos)
+                header.replace(at, 1, std::to_string(++challenges));
             response.status = 401;
             response.set_header("WWW-Authenticate", header);
         });
-        EndlessSite endless(headers);
+        RawSite endless = headers ? RawSite("HTTP/1.1 200 OK\r\n", "X-Pad: " + std::string(1024, 'p') + "\r\n")
+                                  : RawSite("HTTP/1.1 200 OK\r\nContent-Length: 9999\r\n\r\n", "x", milliseconds(20));
         const bool trickle = challenge.empty() && !headers;
         Run run(limits(std::chrono::seconds(60), TransferConfig().bodyLimit, milliseconds(trickle ? 300 : 60'000)));
-        const QString address = challenge.empty() ? u"127.0.0.1:%1"_s.arg(endless.port) : challenging.address();
+        const QString address = challenge.empty() ? endless.address() : challenging.address();
         run.settings.setSite(1, u"Hostile"_s, address, u"/mp3/"_s, u"ann"_s, u"pw"_s);
         run.settings.setSite(2, u"Next"_s, m_next.address());
 
@@ -301,6 +302,44 @@ private Q_SLOTS:
                 told << event.text;
         }
         QCOMPARE(told.mid(0, shown.isEmpty() ? 0 : 2) + sent, shown);
+    }
+
+    // What a site gave, in words: each row's site lists one hit, which the user cancels, so "cancelled" shows that
+    // its page was read.
+    void reportsWhatASiteGaveInWords_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("report");
+        // Status 0: the site asks for the account, then sends it on to another of its own pages. Status 1: it
+        // announces a body of 10^15 bytes, sends a short page and closes.
+        QTest::newRow("an error status over a page of hits") << 500 << u"One: cancelled"_s;
+        QTest::newRow("a bad request") << 400 << u"One: the site answered with an error (400)"_s;
+        QTest::newRow("the account, then a redirect to its own page") << 0 << u"One: cancelled"_s;
+        QTest::newRow("an enormous announced length") << 1 << u"One: cancelled"_s;
+    }
+
+    void reportsWhatASiteGaveInWords()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, report);
+        const std::string page = "<TR><TR><TD>ID=1\"><TD>000000>a<BR><TD>000000>b<BR><TD>000000>c<BR>";
+        LoopbackSite site;
+        site.setHandler([&](const httplib::Request& request, httplib::Response& response) {
+            if (status == 0 && !request.has_header("Authorization")) {
+                response.status = 401;
+                response.set_header("WWW-Authenticate", "Basic realm=\"members\"");
+            } else if (status == 0 && request.path == "/mp3/search.asp") {
+                response.set_redirect("/mp3/results.asp");
+            } else {
+                response.status = status == 0 ? 200 : status;
+                response.set_content(status == 400 ? std::string() : page, "text/html");
+            }
+        });
+        const RawSite huge("HTTP/1.1 200 OK\r\nContent-Length: 1000000000000000\r\n\r\n" + page);
+        Run run(limits());
+        run.settings.setSite(1, u"One"_s, status == 1 ? huge.address() : site.address(), u"/mp3/"_s, u"ann"_s, u"pw"_s);
+        run.listener.answers = {Answer::Cancel};
+        QCOMPARE(run.summaries(u"x"_s), QStringList{report});
     }
 
     // A site that speaks HTTP/2 alone is offered HTTP/1.1 alone, so no HTTP/2 frame, nor a flood of them, can

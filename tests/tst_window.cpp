@@ -177,6 +177,27 @@ private Q_SLOTS:
         QCOMPARE(pane->document()->toRawText(), heading + first + details + second + u"3\tcut\t"_s);
     }
 
+    // A Search pressed while site 2 is waited for is refused, and leaves the site report alone.
+    void keepsTheReportThroughARefusedSearch()
+    {
+        WindowHarness harness;
+        harness.settings.setSite(1, u"One"_s, u"one"_s);
+        harness.settings.setSite(2, u"Two"_s, u"two"_s);
+        bool held = true;
+        harness.canned.answer = [&](const CannedTransfer::Request& request) {
+            if (!request.url.contains(u"//two/"_s))
+                return CannedTransfer::Answer{};
+            QTimer::singleShot(0, &harness.window, [&] {
+                harness.search(u"again"_s);
+                held = false;
+            });
+            return CannedTransfer::Answer{.held = &held};
+        };
+        harness.search(u"x"_s);
+        QCOMPARE(harness.window.findChild<QLabel*>(u"lblSiteReport"_s)->text(), u"2 sites: 2 answered"_s);
+        QCOMPARE(harness.canned.requests.size(), 2);
+    }
+
     // The site report follows the run site by site, counts what the sites gave once it has ended and starts afresh
     // with each run; a site's name in it stays as it is written, also in the tooltip.
     void reportsWhatEachSiteGave()
@@ -302,25 +323,28 @@ private Q_SLOTS:
     void optionsReadAndStoreAFileMadeByHand_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("pass");
+        // Site 1's five boxes, joined by "|".
+        QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("linked");
         // Why OK cannot store, when it cannot.
         QTest::addColumn<QString>("refusal");
         const QByteArray one = "[Site1]\nName=n\nPass=p\n";
-        QTest::newRow("a comma in a value") << "[Site1]\nName=n\nPass=a,b\n"_ba << u"a,b"_s << false << QString();
-        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13) << QString() << false
-                                     << QString();
+        QTest::newRow("every key of a site")
+            << "[Site1]\nName=n\nAddr=h:1\nPath=/p/\nUser=u\nPass=p\n"_ba << u"n|h:1|/p/|u|p"_s << false << QString();
+        QTest::newRow("a comma in a value") << "[Site1]\nName=n\nPass=a,b\n"_ba << u"n||||a,b"_s << false << QString();
+        QTest::newRow("binary junk") << QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13)
+                                     << u"Quillfen|localhost:8765|/mp3/||"_s << false << QString();
         QTest::newRow("unclosed section and quote")
-            << "[Site1\n[Site1]\nName=n\nPass=\"open"_ba << u"open"_s << false << QString();
-        QTest::newRow("a symbolic link") << one + "not a setting\n" << u"p"_s << true << u"symbolic link"_s;
-        QTest::newRow("over 1 MiB") << one + QByteArray(1024 * 1024, ' ') << QString() << false
+            << "[Site1\n[Site1]\nName=n\nPass=\"open"_ba << u"n||||open"_s << false << QString();
+        QTest::newRow("a symbolic link") << one + "not a setting\n" << u"n||||p"_s << true << u"symbolic link"_s;
+        QTest::newRow("over 1 MiB") << one + QByteArray(1024 * 1024, ' ') << u"||||"_s << false
                                     << u"over 1 MiB, the most Tunedrop reads"_s;
     }
 
     void optionsReadAndStoreAFileMadeByHand()
     {
         QFETCH(QByteArray, content);
-        QFETCH(QString, pass);
+        QFETCH(QString, shown);
         QFETCH(bool, linked);
         QFETCH(QString, refusal);
         WindowHarness harness;
@@ -331,8 +355,13 @@ private Q_SLOTS:
         QVERIFY(file.setPermissions(mode) && (!linked || file.link(fileName)));
         file.close();
         QVERIFY(harness.options([&](QWidget* dialog) {
+            QStringList texts;
+            for (const char* box : {"txtName1", "txtAddr1", "txtPath1", "txtUser1", "txtPass1"})
+                texts << dialog->findChild<QLineEdit*>(QLatin1StringView(box))->text();
+            QCOMPARE(texts.join(u'|'), shown);
+            // Reading it was enough to make a file of our own private.
+            QCOMPARE(file.permissions(), refusal.isEmpty() ? TemporarySettings::ownerOnly : mode);
             auto* box = dialog->findChild<QLineEdit*>(u"txtPass1"_s);
-            QCOMPARE(box->text(), pass);
             box->setText(u"edited"_s);
             dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
             QVERIFY(dialog->isVisible() && box->text() == u"edited"_s);
