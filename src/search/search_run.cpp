@@ -36,35 +36,37 @@ SearchRun::SearchRun(const SiteStore& store, HttpTransfer& transfer, EventDelive
 
 QList<SiteReport> SearchRun::run(const QString& keywords, std::optional<int> onlySite)
 {
-    QList<SiteReport> reports;
-    if (m_running || isStopped())
-        return reports;
-    m_running = true;
-    const auto ended = qScopeGuard([this, &reports] {
-        m_running = false;
-        m_listener.runEnded(reports);
+    return runSites([&](QList<SiteReport>& reports) {
+        const int sites = searchedSiteCount(m_store);
+        for (int site = onlySite.value_or(1); site <= onlySite.value_or(sites); ++site) {
+            const auto fetch = [&] { return m_fetcher.fetch(site, searchRequest(keywords)); };
+            if (!takeTurn(site, m_store.read(site, SiteStore::Key::Name), fetch, reports))
+                break;
+        }
     });
-
-    m_listener.runStarted();
-    const int sites = searchedSiteCount(m_store);
-    for (int site = onlySite.value_or(1); site <= onlySite.value_or(sites); ++site) {
-        SiteReport report;
-        report.site = site;
-        report.name = m_store.read(site, SiteStore::Key::Name);
-        m_listener.siteStarted(site, report.name);
-        const std::optional<FetchResult> answer = m_fetcher.fetch(site, searchRequest(keywords));
-        if (!answer)
-            break;
-        readSearchAnswer(site, *answer, report);
-        if (isStopped())
-            break;
-        endTurn(report, reports);
-    }
-    return reports;
 }
 
 QList<SiteReport> SearchRun::runAtOnce(const QString& keywords)
 {
+    return runSites([&](QList<SiteReport>& reports) {
+        // Every record is read before anything is sent, so the sites are asked as they stood when the run began.
+        const int sites = searchedSiteCount(m_store);
+        QList<SiteStore::Record> records;
+        for (int site = 1; site <= sites; ++site)
+            records.append(m_store.record(site));
+        std::vector<PageFetcher::Pending> requests;
+        for (int site = 1; site <= sites; ++site)
+            requests.push_back(m_fetcher.start(site, records.at(site - 1), searchRequest(keywords)));
+        for (int site = 1; site <= sites; ++site) {
+            const auto wait = [&] { return m_fetcher.wait(requests.at(site - 1)); };
+            if (!takeTurn(site, records.at(site - 1).name, wait, reports))
+                break;
+        }
+    });
+}
+
+QList<SiteReport> SearchRun::runSites(const std::function<void(QList<SiteReport>&)>& askSites)
+{
     QList<SiteReport> reports;
     if (m_running || isStopped())
         return reports;
@@ -73,46 +75,31 @@ QList<SiteReport> SearchRun::runAtOnce(const QString& keywords)
         m_running = false;
         m_listener.runEnded(reports);
     });
-
-    // Every record is read before anything is sent, so the sites are asked as they stood when the run began.
-    const int sites = searchedSiteCount(m_store);
-    QList<SiteStore::Record> records;
-    for (int site = 1; site <= sites; ++site)
-        records.append(m_store.record(site));
-    std::vector<PageFetcher::Pending> requests;
-    for (int site = 1; site <= sites; ++site)
-        requests.push_back(m_fetcher.start(site, records.at(site - 1), searchRequest(keywords)));
-
     m_listener.runStarted();
-    for (int site = 1; site <= sites; ++site) {
-        SiteReport report;
-        report.site = site;
-        report.name = records.at(site - 1).name;
-        m_listener.siteStarted(site, report.name);
-        const std::optional<FetchResult> answer = m_fetcher.wait(requests.at(site - 1));
-        if (!answer)
-            break;
-        readSearchAnswer(site, *answer, report);
-        if (isStopped())
-            break;
-        endTurn(report, reports);
-    }
+    askSites(reports);
     return reports;
 }
 
-void SearchRun::readSearchAnswer(int site, const FetchResult& answer, SiteReport& report)
+bool SearchRun::takeTurn(int site, const QString& name, const std::function<std::optional<FetchResult>()>& fetch,
+                         QList<SiteReport>& reports)
 {
+    SiteReport report;
+    report.site = site;
+    report.name = name;
+    m_listener.siteStarted(site, name);
+    const std::optional<FetchResult> answer = fetch();
+    if (!answer)
+        return false;
     // A failed request still leaves what arrived of the page, which is read like any other.
-    scanResultPage(site, answer.page, report);
-    if (answer.error && report.outcome == SiteReport::Outcome::Answered)
-        report.fail(answer.error->reason(m_settingsPlace));
-}
-
-void SearchRun::endTurn(const SiteReport& report, QList<SiteReport>& reports)
-{
+    scanResultPage(site, answer->page, report);
+    if (answer->error && report.outcome == SiteReport::Outcome::Answered)
+        report.fail(answer->error->reason(m_settingsPlace));
+    if (isStopped())
+        return false;
     log(report);
     reports.append(report);
     m_listener.siteEnded(report);
+    return true;
 }
 
 void SearchRun::scanResultPage(int site, const Page& page, SiteReport& report)

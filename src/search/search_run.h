@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QList>
@@ -48,9 +49,12 @@ public:
     bool isStopped() const { return m_fetcher.isStopped(); }
 
 private:
-    void readSearchAnswer(int site, const FetchResult& answer, SiteReport& report);
+    // Runs `askSites` as the run under way, unless one is or the run was stopped; gives what it reported.
+    QList<SiteReport> runSites(const std::function<void(QList<SiteReport>&)>& askSites);
+    // A site's turn with the answer `fetch` waits for; false when the run was stopped.
+    bool takeTurn(int site, const QString& name, const std::function<std::optional<FetchResult>()>& fetch,
+                  QList<SiteReport>& reports);
     void scanResultPage(int site, const Page& page, SiteReport& report);
-    void endTurn(const SiteReport& report, QList<SiteReport>& reports);
 
     const SiteStore& m_store;
     RunListener& m_listener;

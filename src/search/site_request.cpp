@@ -2,6 +2,8 @@
 
 #include <QStringView>
 
+#include "visible_text.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -18,24 +20,10 @@ QString withScheme(const QString& address)
     return hasWebScheme(address) ? address : u"http://"_s + address;
 }
 
-// Unicode's control, format and separator characters: none belongs in an address, and each can hide what it says.
-bool isControl(char32_t c)
-{
-    switch (QChar::category(c)) {
-    case QChar::Other_Control:
-    case QChar::Other_Format:
-    case QChar::Separator_Line:
-    case QChar::Separator_Paragraph:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool hasControl(QStringView text)
 {
     for (const char32_t c : text.toUcs4()) {
-        if (isControl(c))
+        if (isControlCharacter(c))
             return true;
     }
     return false;
@@ -80,7 +68,7 @@ std::optional<QString> addressProblem(QStringView address)
     if (host.contains(u'/') || host.contains(u'?') || host.contains(u'#') || host.contains(u'\\'))
         return u"a path in it"_s;
     for (const QChar c : host) {
-        if (c.isSpace() || isControl(c.unicode()))
+        if (c.isSpace() || isControlCharacter(c.unicode()))
             return u"white space in it"_s;
     }
     const QUrl url(withScheme(address.toString()), QUrl::StrictMode);
