@@ -3,9 +3,9 @@
 #include <QtTest>
 
 #include "hit_row.h"
+#include "network_module.h"
 #include "qt_event_delivery.h"
 #include "qt_settings_backing.h"
-#include "network_module.h"
 #include "run_listener.h"
 #include "search_run.h"
 #include "search_terms.h"
@@ -38,60 +38,41 @@ struct TemporarySettings
     SiteStore store{backing};
 };
 
-// A transfer without a network: each request is answered at once from `answer`, and remembered with the account
-// it was given.
+// A transfer without a network: each request is remembered and answered from `answer`.
 struct CannedTransfer final : HttpTransfer
 {
-    struct Request
-    {
-        QString method, url;
-        std::optional<QString> body;
-        // The header lines, each "Name: value", joined by CR LF.
-        QString headerBlock, account;
-    };
     struct Answer
     {
         QString page = {};
         std::optional<TransferError> error = std::nullopt;
         // What the page is written in, and what the answer says it is.
         QByteArray charset = "UTF-8";
-        // A silent site's answer never comes: the request runs until it is ended. A held one comes once the flag
-        // is cleared.
+        // A silent site's answer never comes: the request runs until it is ended.
         bool silent = false;
-        const bool* held = nullptr;
     };
+
     struct Reply final : HttpReply
     {
-        Reply(CannedTransfer& transfer, Answer answer) : transfer(transfer), answer(std::move(answer))
-        {
-            ++transfer.repliesAlive;
-        }
-        ~Reply() override { --transfer.repliesAlive; }
-        bool isFinished() const override { return !answer.silent && !(answer.held && *answer.held); }
+        Reply(int& counter, Answer answer) : alive(++counter), answer(std::move(answer)) {}
+        ~Reply() override { --alive; }
+        bool isFinished() const override { return !answer.silent; }
         HttpAnswer takeAnswer() override
         {
-            const Answer taken = std::exchange(answer, {});
-            return {QStringEncoder(taken.charset.constData()).encode(taken.page), taken.charset, taken.error};
+            return {QStringEncoder(answer.charset.constData()).encode(answer.page), answer.charset, answer.error};
         }
-        CannedTransfer& transfer;
+        int& alive;
         Answer answer;
     };
 
-    std::function<Answer(const Request&)> answer = [](const Request&) { return Answer{}; };
-    QList<Request> requests;
+    std::function<Answer(const HttpRequest&)> answer = [](const HttpRequest&) { return Answer{}; };
+    QList<HttpRequest> requests;
     // Requests not yet ended.
     int repliesAlive = 0;
 
     std::unique_ptr<HttpReply> start(const HttpRequest& request) override
     {
-        QStringList headers;
-        for (const auto& [name, value] : request.headers)
-            headers.append(QString::fromLatin1(name + ": " + value));
-        const std::optional<QString> body =
-            request.body ? std::optional(QString::fromUtf8(*request.body)) : std::nullopt;
-        requests.append({QString::fromLatin1(request.method), request.url.toString(), body, headers.join(u"\r\n"_s),
-                         request.userName + u':' + request.password});
-        return std::make_unique<Reply>(*this, answer(requests.last()));
+        requests.append(request);
+        return std::make_unique<Reply>(repliesAlive, answer(request));
     }
 };
 
@@ -114,11 +95,6 @@ struct RunEvent
 
     bool operator==(const RunEvent&) const = default;
 };
-
-inline QList<RunEvent> listedAndAsked(const QString& hit)
-{
-    return {{RunEvent::Kind::Listed, hit}, {RunEvent::Kind::Asked, hit}};
-}
 
 inline char* toString(const RunEvent& event)
 {
