@@ -320,6 +320,34 @@ private Q_SLOTS:
                  qPrintable(reports[0]));
     }
 
+    // Neither the path nor the port can take a request anywhere but to the site's own address, and either ends
+    // its site alone. OWN and ELSEWHERE stand for two sites' host and port.
+    void keepsEachRequestToItsAddress_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("report");
+        const QString badPath = u"One: not a usable path (set it in Options)"_s;
+        QTest::newRow("a path naming another host") << u"OWN"_s << u"@ELSEWHERE/"_s << badPath;
+        QTest::newRow("a path of another host") << u"OWN"_s << u"//ELSEWHERE/"_s << badPath;
+        QTest::newRow("a port out of range") << u"localhost:99999"_s << u"/"_s
+                                             << u"One: not a usable address (a port out of range; set it in Options)"_s;
+    }
+
+    void keepsEachRequestToItsAddress()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, path);
+        QFETCH(QString, report);
+        LoopbackSite own, elsewhere;
+        Run run(limits());
+        run.settings.setSite(1, u"One"_s, address.replace(u"OWN"_s, own.address()),
+                             path.replace(u"ELSEWHERE"_s, elsewhere.address()), u"ann"_s, u"pw"_s);
+        run.settings.setSite(2, u"Next"_s, m_next.address());
+        QCOMPARE(run.summaries(u"x"_s), QStringList({report, u"Next: 0 hits"_s}));
+        QVERIFY(own.requests().empty() && elsewhere.requests().empty());
+    }
+
 private:
     LoopbackSite m_next;
 };

@@ -198,6 +198,12 @@ private Q_SLOTS:
         QTest::newRow("a refused details request ends the scan with its reason")
             << pair << utf8 << QString() << QList<Answer>{Answer::Yes}
             << one + QList{get("101"), ended(u"One: details of 101: no answer (connection refused)"_s)} + next;
+        // Listed and offered cut, but a request line of megabytes never goes out.
+        const QString giant(1025, u'9'), cut = QString(1024, u'9') + u"\u2026"_s;
+        QTest::newRow("a giant ID is never asked for")
+            << resultPage({hit(giant, u"T"_s)}) << utf8 << back + ftp << QList<Answer>{Answer::Yes}
+            << listedAndAsked(cut + u"\tT\tArtist\tAlbum"_s) +
+                   QList{ended(u"One: details of "_s + cut + u": track ID too long"_s)} + next;
         // Pages in charsets that keep ASCII bytes are cut as bytes and only their fields decoded; others decoded whole.
         for (const char* charset : {"windows-1252", "UTF-16LE"})
             QTest::addRow("a page in %s", charset)
