@@ -9,7 +9,6 @@
 #include "run_listener.h"
 #include "search_run.h"
 #include "search_terms.h"
-#include "site_request.h"
 #include "site_store.h"
 
 using namespace Qt::StringLiterals;
@@ -38,6 +37,19 @@ struct TemporarySettings
     SiteStore store{backing};
 };
 
+// A hit row as sites write it, cut to what the scan reads: the ID's link, then the track, artist and album cells.
+inline QString hitRow(const QString& id, const QString& track, const QString& artist = u"Artist"_s)
+{
+    return u"<TR><TD><A HREF=\"?ID=%1\">%1</A><TD>000000>%2<BR><TD>000000>%3<BR><TD>000000>Album<BR>"_s.arg(id, track,
+                                                                                                            artist);
+}
+
+// A heading row, then the hit rows with a spacer row between each two.
+inline QString resultPage(const QStringList& rows)
+{
+    return u"<TABLE><TR>ID"_s + rows.join(u"<TR>-"_s);
+}
+
 // A transfer without a network: each request is remembered and answered from `answer`.
 struct CannedTransfer final : HttpTransfer
 {
@@ -45,8 +57,6 @@ struct CannedTransfer final : HttpTransfer
     {
         QString page = {};
         std::optional<TransferError> error = std::nullopt;
-        // What the page is written in, and what the answer says it is.
-        QByteArray charset = "UTF-8";
         // A silent site's answer never comes: the request runs until it is ended.
         bool silent = false;
     };
@@ -56,10 +66,7 @@ struct CannedTransfer final : HttpTransfer
         Reply(int& counter, Answer answer) : alive(++counter), answer(std::move(answer)) {}
         ~Reply() override { --alive; }
         bool isFinished() const override { return !answer.silent; }
-        HttpAnswer takeAnswer() override
-        {
-            return {QStringEncoder(answer.charset.constData()).encode(answer.page), answer.charset, answer.error};
-        }
+        HttpAnswer takeAnswer() override { return {answer.page.toUtf8(), "UTF-8", answer.error}; }
         int& alive;
         Answer answer;
     };

@@ -11,16 +11,11 @@
 #include <httplib.h>
 
 // An HTTP site on 127.0.0.1 and a free port, run by cpp-httplib on a thread of its own: the server given, with any
-// routes it has, else a catch-all that records every request, holds it while told to, then hands it to the current
-// handler.
+// routes it has, else a catch-all that records every request as one line, holds it while told to, then hands it to
+// the current handler.
 class LoopbackSite
 {
 public:
-    struct Recorded
-    {
-        // What the site read, but the account, on one line.
-        std::string text, authorization;
-    };
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
     explicit LoopbackSite(std::unique_ptr<httplib::Server> server = std::make_unique<httplib::Server>())
@@ -28,11 +23,9 @@ public:
     {
         const auto route = [this](const httplib::Request& request, httplib::Response& response) {
             std::unique_lock lock(m_mutex);
-            const bool hasBody = request.has_header("Content-Length") || request.has_header("Transfer-Encoding");
-            m_requests.push_back({request.method + ' ' + request.target + ' ' + request.body + " | " +
-                                      request.get_header_value("Content-Type") + " | " +
-                                      request.get_header_value("Referer") + (hasBody ? "" : " | no body"),
-                                  request.get_header_value("Authorization")});
+            m_requests.push_back(request.method + ' ' + request.target + ' ' + request.body + " | " +
+                                 request.get_header_value("Content-Type") + " | " +
+                                 request.get_header_value("Referer"));
             m_released.wait(lock, [this] { return !m_holding || m_stopping; });
             const Handler handler = m_stopping ? Handler() : m_handler;
             lock.unlock();
@@ -64,10 +57,11 @@ public:
         const std::lock_guard lock(m_mutex);
         m_handler = std::move(handler);
     }
-    void answerWith(std::string body)
+    void answerWith(const QString& page)
     {
-        setHandler(
-            [=](const httplib::Request&, httplib::Response& response) { response.set_content(body, "text/html"); });
+        setHandler([body = page.toStdString()](const httplib::Request&, httplib::Response& response) {
+            response.set_content(body, "text/html");
+        });
     }
     // Requests are recorded, then left unanswered until hold(false) or the site's end.
     void hold(bool holding = true, bool stopping = false)
@@ -77,7 +71,7 @@ public:
         m_stopping = stopping;
         m_released.notify_all();
     }
-    std::vector<Recorded> requests() const
+    std::vector<std::string> requests() const
     {
         const std::lock_guard lock(m_mutex);
         return m_requests;
@@ -92,5 +86,5 @@ private:
     bool m_holding = false;
     bool m_stopping = false;
     Handler m_handler;
-    std::vector<Recorded> m_requests;
+    std::vector<std::string> m_requests;
 };
