@@ -119,6 +119,8 @@ private Q_SLOTS:
         });
         row("a wrong password", {}, refused, challenging("Basic realm=\"r\""));
         row("a new realm every time", {}, refused, challenging("Basic realm=\"r%\""));
+        row("a stale nonce every time", {}, refused,
+            challenging("Digest realm=\"r\", nonce=\"n%\", qop=\"auth\", stale=true"));
         // The account goes to the site that asks, never to another host or port a redirect leads to.
         const auto redirect = [this](const std::string& host) {
             return [this, host](const Request& request, Response& response) {
@@ -166,6 +168,8 @@ private Q_SLOTS:
         run.settings.setSite(2, u"Next"_s, m_next.address());
         run.listener.answers = {Answer::Cancel};
         QCOMPARE(run.summaries(u"x"_s), QStringList({report, u"Next: 0 hits"_s}));
+        // A site that challenges every answer anew gets the account once, or once more while it says no.
+        QVERIFY(!report.endsWith(u"refused (401)"_s) || site.requests().size() <= 3);
         const RunEvent first = run.listener.events.value(0);
         QCOMPARE(first.kind == RunEvent::Kind::Listed ? first.text : QString(), listed);
     }
