@@ -7,6 +7,7 @@
 using namespace Qt::StringLiterals;
 
 ProgramWindow::ProgramWindow()
+    : m_transfer({}, QCoreApplication::applicationDirPath() + u"/" TUNEDROP_NETWORK_MODULE_NAME ""_s)
 {
     // Ties the window to tunedrop.desktop on Wayland, which reads it when the window is first shown.
     QGuiApplication::setDesktopFileName(u"tunedrop"_s);

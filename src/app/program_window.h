@@ -35,6 +35,7 @@ private:
 
     QtSettingsBacking m_settings;
     SiteStore m_store{m_settings};
+    // The module lies beside the window program.
     NetworkModule m_transfer;
     QtEventDelivery m_events;
     QtMessageBoxes m_messageBoxes;
