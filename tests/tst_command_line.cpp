@@ -5,6 +5,11 @@
 
 namespace {
 
+QString program()
+{
+    return QCoreApplication::applicationDirPath() + u"/../src/tunedrop"_s;
+}
+
 // The real program as a script starts it, with no display of any kind and no settings but those the test names:
 // its exit status (-1 for a crash), stdout and stderr as the bytes a terminal would get.
 std::tuple<int, QByteArray, QByteArray> tunedrop(const QStringList& arguments, const QString& configHome = {},
@@ -17,7 +22,7 @@ std::tuple<int, QByteArray, QByteArray> tunedrop(const QStringList& arguments, c
     environment.insert(u"XDG_CONFIG_HOME"_s, configHome.isEmpty() ? nowhere.path() : configHome);
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(QCoreApplication::applicationDirPath() + u"/../src/tunedrop"_s, arguments);
+    process.start(program(), arguments);
     if (whileRunning)
         whileRunning(process);
     process.waitForFinished(-1);
@@ -160,8 +165,7 @@ private Q_SLOTS:
         QProcess program, unread;
         program.setStandardOutputProcess(&unread);
         unread.start(u"sleep"_s, {u"600"_s});
-        program.start(QCoreApplication::applicationDirPath() + u"/../src/tunedrop"_s,
-                      {u"search"_s, u"--config"_s, settings.fileName(), u"x"_s});
+        program.start(::program(), {u"search"_s, u"--config"_s, settings.fileName(), u"x"_s});
         QVERIFY(program.waitForStarted());
         const auto pendingOrBlocked = [&](const QString& file) {
             QFile proc(u"/proc/%1/%2"_s.arg(program.processId()).arg(file));
@@ -216,12 +220,17 @@ private Q_SLOTS:
                            u"café"_s,   u"R&B=1+2"_s,  u" and\tthe\u00a0 night "_s};
         for (int word = 6; word <= 25; ++word)
             search << u"w%1"_s.arg(word);
+        QByteArray mapped;
         const auto [ranStatus, ranOut, ranErr] = tunedrop(search, {}, [&](QProcess& process) {
             for (int site : {3, 2, 1}) {
                 if (middleCloses && site == 2)
                     continue;
                 QTRY_VERIFY_WITH_TIMEOUT(sites[site - 1].requests().size() == 1, 60'000);
             }
+            // While the sites hold their answers the transfer is live, and nothing of a window may be mapped.
+            QFile maps(u"/proc/%1/maps"_s.arg(process.processId()));
+            if (maps.open(QIODevice::ReadOnly))
+                mapped = maps.readAll();
             if (interrupt) {
                 sites[0].hold(false);
                 QTRY_VERIFY_WITH_TIMEOUT(process.peek(1 << 20).count('\n') == 1, 60'000);
@@ -231,12 +240,56 @@ private Q_SLOTS:
             for (int site : {3, 2, 1})
                 sites[site - 1].hold(false);
         });
+        QVERIFY(mapped.contains("/libcurl"));
+        for (const char* library : {"/libQt6Gui", "/libQt6Widgets", "/libxcb"})
+            QVERIFY2(!mapped.contains(library), library);
         QCOMPARE(ranOut, (out.join(u'\n') + u'\n').toUtf8());
         QCOMPARE(ranStatus, status);
         QCOMPARE(ranErr, middleCloses ? "site 2 (S2): no answer (connection refused)\n"_ba : QByteArray());
         QCOMPARE(sites[0].requests().at(0), "POST /mp3/search.asp album=caf%C3%A9+R%26B%3D1%2B2+and+the+night+" +
                                                 search.mid(6, 15).join(u'+').toStdString() +
                                                 "&Sort=ID | application/x-www-form-urlencoded | Quillfen's MP3 Client");
+    }
+
+    // Without a command the program replaces itself with the window program, whose first frame the minimal platform
+    // writes to the working folder: the process that shows it must be the one started, now running that program.
+    void becomesTheWindowInTheSameProcess_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("window");
+        QTest::newRow("no arguments") << QStringList{} << true;
+        // The platform they name replaces the environment's, so they must reach the window.
+        QTest::newRow("only the window's own options")
+            << QStringList{u"--platform"_s, u"minimal"_s, u"-style=Fusion"_s, u"-reverse"_s} << true;
+        QTest::newRow("a command after them") << QStringList{u"-platform"_s, u"minimal"_s, u"sites"_s} << false;
+    }
+
+    void becomesTheWindowInTheSameProcess()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, window);
+        const QTemporaryDir folder;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, arguments.isEmpty() ? u"minimal"_s : u"offscreen"_s);
+        environment.insert(u"QT_DEBUG_BACKINGSTORE"_s, u"1"_s);
+        environment.insert(u"XDG_CONFIG_HOME"_s, folder.path());
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(folder.path());
+        process.start(program(), arguments);
+        const QString frame = folder.filePath(u"output0000.png"_s);
+        if (!window) {
+            QVERIFY(process.waitForFinished(60'000));
+            QCOMPARE(process.exitCode(), 2);
+            QVERIFY(!QFile::exists(frame));
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(frame) || process.state() == QProcess::NotRunning, 60'000);
+        QVERIFY(QFile::exists(frame));
+        QCOMPARE(QFileInfo(QFile::symLinkTarget(u"/proc/%1/exe"_s.arg(process.processId()))).fileName(),
+                 u"tunedrop-window"_s);
+        process.kill();
+        process.waitForFinished();
     }
 };
 
