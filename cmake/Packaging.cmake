@@ -70,9 +70,9 @@ set(CPACK_DEBIAN_TUNEDROP_DESCRIPTION
     "itself. The package tunedrop-demo-site holds a small local site to try it on.")
 string(JOIN "" CPACK_DEBIAN_TUNEDROP_DESCRIPTION ${CPACK_DEBIAN_TUNEDROP_DESCRIPTION})
 # Listed by hand rather than with dpkg-shlibdeps, which would miss the run-time plugins and the font: Qt loads the
-# xcb platform plugin and the SVG icon engine at run time, and the window font is Liberation Sans. libcurl4 is for the
-# network module, libtunedrop_network.so. tools/check-package checks this list against dpkg-shlibdeps where that is
-# installed.
+# xcb platform plugin and the SVG icon engine at run time, and the window font is Liberation Sans. Qt Gui and Qt
+# Widgets are for the window program, tunedrop-window, and libcurl4 for the network module, libtunedrop_network.so,
+# both under /usr/lib/tunedrop. tools/check-package checks this list against dpkg-shlibdeps where that is installed.
 set(CPACK_DEBIAN_TUNEDROP_PACKAGE_DEPENDS
     "libc6 (>= 2.34)"
     "libstdc++6 (>= 12)"
