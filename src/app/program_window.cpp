@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QWindow>
 
+#include "window_style.h"
+
 using namespace Qt::StringLiterals;
 
 ProgramWindow::ProgramWindow()
@@ -11,21 +13,28 @@ ProgramWindow::ProgramWindow()
 {
     // Ties the window to tunedrop.desktop on Wayland, which reads it when the window is first shown.
     QGuiApplication::setDesktopFileName(u"tunedrop"_s);
-    connect(&m_window, &MainWindow::unexpectedFailure, this, [] { QCoreApplication::exit(1); });
+    // A line edit lays out its empty text in the application's font while it is made, before it takes the window's,
+    // which loaded a second font face before the first frame. The application's font is set back at once, so that
+    // tooltips and menus keep theirs.
+    const QFont applicationFont = QApplication::font();
+    QApplication::setFont(windowFont());
+    m_window.emplace(m_store, m_transfer, m_events, m_messageBoxes);
+    QApplication::setFont(applicationFont);
+    connect(&*m_window, &MainWindow::unexpectedFailure, this, [] { QCoreApplication::exit(1); });
 }
 
 ProgramWindow::~ProgramWindow() = default;
 
 void ProgramWindow::show()
 {
-    m_window.show();
-    m_window.windowHandle()->installEventFilter(this);
+    m_window->show();
+    m_window->windowHandle()->installEventFilter(this);
 }
 
 bool ProgramWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The expose event paints and flushes the first frame once this returns; the icon is set just after it.
-    if (event->type() == QEvent::Expose && m_window.windowHandle()->isExposed()) {
+    if (event->type() == QEvent::Expose && m_window->windowHandle()->isExposed()) {
         watched->removeEventFilter(this);
         QMetaObject::invokeMethod(this, &ProgramWindow::setIcon, Qt::QueuedConnection);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QObject>
 
 #include "main_window.h"
@@ -25,7 +27,7 @@ public:
     // before the first search needs, and on X11 a rendering at four sizes for the window manager; set before the
     // window, it held back the first frame by about a millisecond offscreen and five on X11.
     void show();
-    MainWindow& window() { return m_window; }
+    MainWindow& window() { return *m_window; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,5 +41,6 @@ private:
     NetworkModule m_transfer;
     QtEventDelivery m_events;
     QtMessageBoxes m_messageBoxes;
-    MainWindow m_window{m_store, m_transfer, m_events, m_messageBoxes};
+    // Built in the constructor, in the window's font; see there.
+    std::optional<MainWindow> m_window;
 };
