@@ -8,6 +8,10 @@
 
 using namespace Qt::StringLiterals;
 
+// Set only in a program that links the transfer in, as the command line does: it starts a search sooner than loading
+// the module would. Every other program loads the module at its first request.
+extern "C" HttpTransfer* tunedrop_create_transfer(const TransferConfig& config) __attribute__((weak));
+
 NetworkModule::NetworkModule(TransferConfig config, QString fileName)
     : m_config(std::move(config)), m_fileName(std::move(fileName))
 {
@@ -35,6 +39,10 @@ void NetworkModule::load()
     const auto fail = [this](const QString& why) {
         m_loadError = TransferError{TransferError::Kind::NoNetworkModule, u"%1 (%2)"_s.arg(m_fileName, why)};
     };
+    if (tunedrop_create_transfer) {
+        m_transfer.reset(tunedrop_create_transfer(m_config));
+        return m_transfer ? void() : fail(u"it could not start"_s);
+    }
     if (!QFileInfo(m_fileName).isFile())
         return fail(u"not found"_s);
     m_library.setFileName(m_fileName);
