@@ -3,7 +3,9 @@
 set(TUNEDROP_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
 set(TUNEDROP_APP_ID io.github.tunedrop.Tunedrop)
 
-install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/install_desktop_entry.cmake.in
+               ${PROJECT_BINARY_DIR}/install_desktop_entry.cmake @ONLY)
+install(SCRIPT ${PROJECT_BINARY_DIR}/install_desktop_entry.cmake)
 install(FILES ${TUNEDROP_DATA_DIR}/tunedrop.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${TUNEDROP_DATA_DIR}/${TUNEDROP_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
@@ -71,8 +73,8 @@ set(CPACK_DEBIAN_TUNEDROP_DESCRIPTION
 string(JOIN "" CPACK_DEBIAN_TUNEDROP_DESCRIPTION ${CPACK_DEBIAN_TUNEDROP_DESCRIPTION})
 # Listed by hand rather than with dpkg-shlibdeps, which would miss the run-time plugins and the font: Qt loads the
 # xcb platform plugin and the SVG icon engine at run time, and the window font is Liberation Sans. Qt Gui and Qt
-# Widgets are for the window program, tunedrop-window, and libcurl4 for the network module, libtunedrop_network.so,
-# both under /usr/lib/tunedrop. tools/check-package checks this list against dpkg-shlibdeps where that is installed.
+# Widgets are for the window program, tunedrop-window, and libcurl4 for the command line and the network module,
+# libtunedrop_network.so, which the window loads; both lie under /usr/lib/tunedrop. tools/check-package checks this list against dpkg-shlibdeps where that is installed.
 set(CPACK_DEBIAN_TUNEDROP_PACKAGE_DEPENDS
     "libc6 (>= 2.34)"
     "libstdc++6 (>= 12)"
