@@ -8,6 +8,7 @@
 
 #include <QLoggingCategory>
 
+#include "body_reader.h"
 #include "curl_transfer.h"
 
 using namespace Qt::StringLiterals;
@@ -93,7 +94,7 @@ QString certificateFault(long verifyResult)
 } // namespace
 
 CurlReply::CurlReply(CurlTransfer& transfer, const HttpRequest& request, const TransferConfig& config)
-    : m_transfer(transfer), m_config(config)
+    : m_transfer(transfer), m_config(config), m_reader(request.reader)
 {
     m_easy = curl_easy_init();
     if (!m_easy) {
@@ -188,6 +189,10 @@ HttpAnswer CurlReply::takeAnswer()
 {
     if (!m_finished)
         return {};
+    // An answer without a body still replaces whatever an earlier one handed the reader.
+    if (m_reader && !m_bodyStarted)
+        m_reader->bodyStarted(m_charset);
+    m_bodyStarted = true;
     return {std::exchange(m_body, {}), std::exchange(m_charset, {}), std::exchange(m_error, std::nullopt)};
 }
 
@@ -257,7 +262,7 @@ bool CurlReply::readHeaderLine(QByteArrayView line)
         m_announcedLength = -1;
         m_location.clear();
         m_charset.clear();
-        m_body.clear();
+        restartBody();
         if (m_status >= 300 && m_status < 400)
             m_challenges = 0;
         // libcurl answers a challenge with the account once; a second challenge means the site refused it, and a
@@ -300,8 +305,15 @@ bool CurlReply::readHeaders()
 bool CurlReply::readBody(const char* data, qsizetype size)
 {
     m_sinceActivity.restart();
-    if (size > m_config.bodyLimit - m_body.size())
+    if (size > m_config.bodyLimit - m_bodySize)
         return refuse({Kind::TooLarge, u"over %1 MiB"_s.arg(m_config.bodyLimit >> 20)});
+    m_bodySize += size;
+    if (m_reader) {
+        if (!std::exchange(m_bodyStarted, true))
+            m_reader->bodyStarted(m_charset);
+        m_reader->bodyRead(QByteArrayView(data, size));
+        return true;
+    }
     if (m_body.size() + size > m_body.capacity())
         makeRoomForBody(std::max({m_body.size() + size, 2 * m_body.capacity(), qsizetype(64) << 10}));
     m_body.append(data, size);
@@ -314,8 +326,18 @@ bool CurlReply::refuse(const TransferError& error)
     return false;
 }
 
+void CurlReply::restartBody()
+{
+    m_body.clear();
+    m_bodySize = 0;
+    m_bodyStarted = false;
+}
+
 void CurlReply::makeRoomForBody(qsizetype size)
 {
+    // A body handed to a reader as it arrives needs no room here.
+    if (m_reader)
+        return;
     m_body.reserve(std::min(size, m_config.bodyLimit));
     adviseHugePages(m_body.data(), m_body.capacity());
 }

@@ -16,6 +16,7 @@
 #include "http_request.h"
 #include "transfer_config.h"
 
+class BodyReader;
 class CurlTransfer;
 
 // One request as a libcurl easy handle, with the limits it runs under and what it has read so far. It checks
@@ -46,6 +47,8 @@ private:
     bool readHeaderLine(QByteArrayView line);
     bool readHeaders();
     bool readBody(const char* data, qsizetype size);
+    // A new answer begins, after a redirect, a challenge or an interim answer: nothing of its body is read yet.
+    void restartBody();
     bool refuse(const TransferError& error);
     void makeRoomForBody(qsizetype size);
     void checkActivity();
@@ -70,6 +73,10 @@ private:
     QByteArray m_location;
     QByteArray m_charset;
     QByteArray m_body;
+    // Counted whether the body is kept or handed to the reader, which is told when it begins.
+    qsizetype m_bodySize = 0;
+    bool m_bodyStarted = false;
+    BodyReader* const m_reader;
     // Of the request as a whole.
     qsizetype m_headerBytes = 0;
     int m_challenges = 0;

@@ -4,7 +4,7 @@
 #include <type_traits>
 
 #include "marker_split.h"
-#include "page.h"
+#include "page_charset.h"
 
 using namespace Qt::StringLiterals;
 
@@ -87,7 +87,7 @@ HitRow cutHitRow(QStringView row)
     return cut(row, [](QStringView field) { return field.toString(); });
 }
 
-HitRow cutHitRow(QByteArrayView row, const Page& page)
+HitRow cutHitRow(QByteArrayView row, const PageCharset& charset)
 {
-    return cut(row, [&page](QByteArrayView field) { return page.decoded(field); });
+    return cut(row, [&charset](QByteArrayView field) { return charset.decoded(field); });
 }

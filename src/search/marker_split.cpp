@@ -1,6 +1,6 @@
 #include "marker_split.h"
 
-#include <string_view>
+#include <cstring>
 
 namespace {
 
@@ -9,13 +9,22 @@ qsizetype find(QStringView text, QStringView marker, qsizetype from)
     return text.indexOf(marker, from);
 }
 
-// glibc's search for bytes is several times faster than QByteArrayView::indexOf, and a result page is all bytes.
+// memchr finds the marker's first byte at memory speed, several times faster than QByteArrayView::indexOf, and a
+// result page is all bytes.
 qsizetype find(QByteArrayView text, QByteArrayView marker, qsizetype from)
 {
-    const std::string_view haystack(text.data(), static_cast<size_t>(text.size()));
-    const size_t at =
-        haystack.find(std::string_view(marker.data(), static_cast<size_t>(marker.size())), static_cast<size_t>(from));
-    return at == std::string_view::npos ? -1 : static_cast<qsizetype>(at);
+    // The last place a marker can begin.
+    const qsizetype last = text.size() - marker.size();
+    while (from <= last) {
+        const auto* at = static_cast<const char*>(
+            std::memchr(text.data() + from, marker.front(), static_cast<size_t>(last - from + 1)));
+        if (!at)
+            return -1;
+        if (std::memcmp(at + 1, marker.data() + 1, static_cast<size_t>(marker.size() - 1)) == 0)
+            return at - text.data();
+        from = at - text.data() + 1;
+    }
+    return -1;
 }
 
 } // namespace
@@ -59,3 +68,45 @@ std::optional<View> BasicMarkerSplit<View>::piece(qsizetype n)
 
 template class BasicMarkerSplit<QStringView>;
 template class BasicMarkerSplit<QByteArrayView>;
+
+template <typename View>
+void MarkerStream<View>::read(View part)
+{
+    const qsizetype kept = m_marker.size() - 1;
+    qsizetype from = 0;
+    if (!m_held.isEmpty()) {
+        // Whether a marker begins in what was held shows once the marker's length past it has arrived.
+        Text joined = m_held;
+        joined.append(part.first(std::min(kept, part.size())));
+        const qsizetype at = find(View(joined), m_marker, 0);
+        if (at >= 0) {
+            m_take(View(joined).first(at), true);
+            from = at + m_marker.size() - m_held.size();
+        } else if (part.size() < kept) {
+            m_held = joined.last(std::min(kept, joined.size()));
+            m_take(View(joined).first(joined.size() - m_held.size()), false);
+            return;
+        } else {
+            m_take(View(m_held), false);
+        }
+        m_held.clear();
+    }
+    for (qsizetype at = find(part, m_marker, from); at >= 0; at = find(part, m_marker, from)) {
+        m_take(part.sliced(from, at - from), true);
+        from = at + m_marker.size();
+    }
+    const View rest = part.sliced(from);
+    const View held = rest.last(std::min(kept, rest.size()));
+    m_take(rest.first(rest.size() - held.size()), false);
+    m_held = Text(held.data(), held.size());
+}
+
+template <typename View>
+void MarkerStream<View>::end()
+{
+    m_take(View(m_held), false);
+    m_held.clear();
+}
+
+template class MarkerStream<QStringView>;
+template class MarkerStream<QByteArrayView>;
