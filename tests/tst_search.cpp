@@ -67,6 +67,57 @@ private Q_SLOTS:
         QCOMPARE(cutHitRow(text).promptText(), prompt);
     }
 
+    // A result page read as it arrives, in reads of every size down to one byte, which part markers, CR/LF and
+    // characters: the same rows, in the same charset, as the page read at once. Without a named charset the page is
+    // UTF-8 only if the whole of it is.
+    void readsAPageAlikeInAnyReads_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("charset");
+        QTest::addColumn<qsizetype>("readSize");
+        QTest::addColumn<QStringList>("listed");
+        const auto page = [](const QString& track) { return resultPage({hitRow(u"1"_s, track)}).toUtf8(); };
+        const auto hit = [](const QString& track) { return QStringList{u"1	"_s + track + u"\tArtist\tAlbum"_s}; };
+        const QString text = u"M\u00f6tley \u20ac \U0001F600"_s;
+        QTest::newRow("markers and CR/LF")
+            << resultPage({hitRow(u"1"_s, u"a"_s), hitRow(u"2"_s, u"b\r\nc"_s)})
+                   .replace(u"<TR>"_s, u"\r\n<TR>"_s)
+                   .toUtf8()
+            << QByteArray() << qsizetype(1) << hit(u"a"_s) + QStringList{u"2\tb\r\nc\tArtist\tAlbum"_s};
+        QTest::newRow("UTF-8") << page(text) << QByteArray() << qsizetype(1) << hit(text);
+        QTest::newRow("UTF-16, decoded as it comes")
+            << QByteArray(QStringEncoder(QStringEncoder::Utf16LE).encode(QString::fromUtf8(page(text))))
+            << QByteArray("UTF-16LE") << qsizetype(1) << hit(text);
+        QTest::newRow("invalid UTF-8 after the rows")
+            << page(u"\u00e9"_s) + "\x80" << QByteArray() << qsizetype(1) << hit(u"\u00c3\u00a9"_s);
+        QTest::newRow("a character cut off at the end")
+            << page(u"\u00e9"_s) + "\xE2\x82" << QByteArray() << qsizetype(1) << hit(u"\u00c3\u00a9"_s);
+        QTest::newRow("rows after 32 MiB of other text") << QByteArray(32 << 20, 'x') + page(u"a"_s)
+                                                         << QByteArray() << qsizetype((1 << 20) + 1) << hit(u"a"_s);
+    }
+
+    void readsAPageAlikeInAnyReads()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, charset);
+        QFETCH(qsizetype, readSize);
+        QFETCH(QStringList, listed);
+        for (const qsizetype size : {qsizetype(0), readSize}) {
+            RunHarness<CannedTransfer> harness;
+            harness.transfer.answer = [&](const HttpRequest&) {
+                return Canned{.body = body, .charset = charset, .readSize = size};
+            };
+            harness.settings.setSite(1, u"One"_s, u"one"_s);
+            harness.summaries(u"x"_s);
+            QStringList seen;
+            for (const RunEvent& event : std::as_const(harness.listener.events)) {
+                if (event.kind == RunEvent::Kind::Listed)
+                    seen << event.text;
+            }
+            QCOMPARE(seen, listed);
+        }
+    }
+
     // The second link's rest after its first "ftp://:@", if it is safe to show, after the account, which is
     // percent-encoded so that it comes back intact and the address keeps its host; the rest goes in as it is.
     void buildsTheFtpUrlFromTheDetailsPage_data()
