@@ -18,16 +18,6 @@ public:
         if (m_stopped)
             throw Stopped();
     }
-    // What `run` gives, or `whenStopped` once the run was stopped within it.
-    template <typename Result, typename Run>
-    static Result caught(const Run& run, Result whenStopped)
-    {
-        try {
-            return run();
-        } catch (const Stopped&) {
-            return whenStopped;
-        }
-    }
 
 private:
     bool m_stopped = false;

@@ -71,15 +71,14 @@ QList<SiteReport> SearchRun::runSites(const std::function<void(QList<SiteReport>
     m_running = true;
     const auto ended = qScopeGuard([this] { m_running = false; });
     // A run stopped before it began tells nothing at all; one stopped within is told that it ended.
-    RunStop::caught(
-        [&] {
-            m_stop.leaveIfStopped();
-            const auto told = qScopeGuard([&] { m_listener.runEnded(reports); });
-            m_listener.runStarted();
-            askSites(reports);
-            return true;
-        },
-        false);
+    try {
+        m_stop.leaveIfStopped();
+        const auto told = qScopeGuard([&] { m_listener.runEnded(reports); });
+        m_listener.runStarted();
+        askSites(reports);
+    } catch (const RunStop::Stopped&) {
+        // What the sites gave before the run was stopped is all it gives.
+    }
     return reports;
 }
 
@@ -128,8 +127,11 @@ void SearchRun::listRows(int site, const QList<HitRow>& rows, SiteReport& report
 
 TrackDetails SearchRun::fetchTrackDetails(int site, const QString& trackId)
 {
-    return RunStop::caught([&] { return detailsOf(site, trackId); },
-                           TrackDetails{TrackDetails::Outcome::Stopped, {}, {}});
+    try {
+        return detailsOf(site, trackId);
+    } catch (const RunStop::Stopped&) {
+        return {TrackDetails::Outcome::Stopped, {}, {}};
+    }
 }
 
 TrackDetails SearchRun::detailsOf(int site, const QString& trackId)
