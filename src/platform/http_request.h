@@ -23,7 +23,7 @@ struct HttpRequest
     // "" is a valid user name and a valid password.
     QString userName;
     QString password;
-    // Takes the body of the answer as it arrives, so that the answer itself holds none; one body begins, at the
-    // latest, when the answer is taken. It must outlive the reply.
+    // Takes the body of the answer as it arrives, so that the answer itself holds none; a reply that reached the
+    // site tells it that a body begins, at the latest when the answer is taken. It must outlive the reply.
     BodyReader* reader = nullptr;
 };

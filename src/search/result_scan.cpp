@@ -89,9 +89,11 @@ void ResultScan::take(QStringView text, bool pieceEnds)
 void ResultScan::endPiece()
 {
     if (isWanted()) {
-        // Cut as bytes, a row's fields can be decoded only once the whole page has settled its charset.
+        // Whether a row holds a whole hit shows in its bytes, but its fields can be decoded only once the whole
+        // page has settled its charset.
         if (m_byteStream) {
             m_byteRows.append(std::exchange(m_rowBytes, {}));
+            m_ended = !cutHitRow(m_byteRows.last(), m_charset).isComplete();
         } else {
             m_rows.append(cutHitRow(std::exchange(m_rowText, {})));
             m_ended = !m_rows.last().isComplete();
