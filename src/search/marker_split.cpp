@@ -1,6 +1,11 @@
 #include "marker_split.h"
 
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -9,20 +14,43 @@ qsizetype find(QStringView text, QStringView marker, qsizetype from)
     return text.indexOf(marker, from);
 }
 
-// memchr finds the marker's first byte at memory speed, several times faster than QByteArrayView::indexOf, and a
-// result page is all bytes.
+// The places among the sixteen from `from` that hold the marker's first and last byte, as bits. In HTML the first
+// byte ("<") is everywhere, but rarely with the last one right after the marker's length.
+unsigned candidates(const char* from, QByteArrayView marker)
+{
+#if defined(__SSE2__)
+    const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + marker.size() - 1));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(starts, _mm_set1_epi8(marker.front())),
+                                                                 _mm_cmpeq_epi8(ends, _mm_set1_epi8(marker.back())))));
+#else
+    unsigned bits = 0;
+    for (int at = 0; at < 16; ++at)
+        bits |= unsigned(from[at] == marker.front() && from[at + marker.size() - 1] == marker.back()) << at;
+    return bits;
+#endif
+}
+
+// Sixty-four places at a time, several times faster than QByteArrayView::indexOf or a memchr for the first byte on a
+// page of markup; a result page is all bytes.
 qsizetype find(QByteArrayView text, QByteArrayView marker, qsizetype from)
 {
     // The last place a marker can begin.
     const qsizetype last = text.size() - marker.size();
-    while (from <= last) {
-        const auto* at = static_cast<const char*>(
-            std::memchr(text.data() + from, marker.front(), static_cast<size_t>(last - from + 1)));
-        if (!at)
-            return -1;
-        if (std::memcmp(at + 1, marker.data() + 1, static_cast<size_t>(marker.size() - 1)) == 0)
-            return at - text.data();
-        from = at - text.data() + 1;
+    const size_t middle = static_cast<size_t>(marker.size()) - 1;
+    for (; from + 63 <= last; from += 64) {
+        const char* const block = text.data() + from;
+        quint64 bits = candidates(block, marker) | quint64(candidates(block + 16, marker)) << 16 |
+                       quint64(candidates(block + 32, marker)) << 32 | quint64(candidates(block + 48, marker)) << 48;
+        for (; bits != 0; bits &= bits - 1) {
+            const qsizetype at = from + std::countr_zero(bits);
+            if (std::memcmp(text.data() + at + 1, marker.data() + 1, middle) == 0)
+                return at;
+        }
+    }
+    for (; from <= last; ++from) {
+        if (std::memcmp(text.data() + from, marker.data(), middle + 1) == 0)
+            return from;
     }
     return -1;
 }
