@@ -24,6 +24,10 @@ private Q_SLOTS:
         row("empty text has no pieces", {}, {});
         row("matches do not overlap", u"aaa"_s, {{}, u"a"_s}, u"aa"_s);
         row("case must match", u"a<tr>b<Tr>c"_s, {u"a<tr>b<Tr>c"_s}, u"<TR"_s);
+        QStringList growing;
+        for (qsizetype length = 0; length <= 70; ++length)
+            growing << QString(length, u'<');
+        row("a marker at every place of a block", growing.join(u"<TR"_s), growing, u"<TR"_s);
     }
 
     void splitsAtEveryMarker()
@@ -32,10 +36,15 @@ private Q_SLOTS:
         QFETCH(QStringList, pieces);
         QFETCH(QString, marker);
         // Pieces are found on demand, so the split is asked from past the last piece back.
+        // A page whose charset keeps ASCII is cut as bytes.
         MarkerSplit split(text, marker);
+        const QByteArray bytes = text.toLatin1(), byteMarker = marker.toLatin1();
+        ByteMarkerSplit byteSplit(bytes, byteMarker);
         for (qsizetype n = pieces.size(); n >= -1; --n) {
             const auto piece = n >= 0 && n < pieces.size() ? std::optional<QStringView>(pieces[n]) : std::nullopt;
             QCOMPARE(split.piece(n), piece);
+            const std::optional<QByteArrayView> bytePiece = byteSplit.piece(n);
+            QCOMPARE(bytePiece ? QString::fromLatin1(*bytePiece) : u"none"_s, piece ? piece->toString() : u"none"_s);
         }
     }
 
@@ -92,8 +101,8 @@ private Q_SLOTS:
             << page(u"\u00e9"_s) + "\x80" << QByteArray() << qsizetype(1) << hit(u"\u00c3\u00a9"_s);
         QTest::newRow("a character cut off at the end")
             << page(u"\u00e9"_s) + "\xE2\x82" << QByteArray() << qsizetype(1) << hit(u"\u00c3\u00a9"_s);
-        QTest::newRow("rows after 32 MiB of other text") << QByteArray(32 << 20, 'x') + page(u"a"_s)
-                                                         << QByteArray() << qsizetype((1 << 20) + 1) << hit(u"a"_s);
+        QTest::newRow("rows after 32 MiB of other text")
+            << QByteArray(32 << 20, 'x') + page(u"a"_s) << QByteArray() << qsizetype((1 << 20) + 1) << hit(u"a"_s);
     }
 
     void readsAPageAlikeInAnyReads()
