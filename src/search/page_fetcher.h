@@ -42,6 +42,7 @@ public:
     struct Pending
     {
         int site = 0;
+        // Outlives the reply that hands it the body.
         std::unique_ptr<ResultScan> scan;
         std::unique_ptr<HttpReply> reply;
         std::optional<FetchResult> unsent;
