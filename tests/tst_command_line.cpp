@@ -72,6 +72,13 @@ private Q_SLOTS:
                      u"Track\\u001b[2J\\u001b[HCLEARED\\b\\u0000\\u007f"_s),
              summary.arg(u"1"_s, u"answered"_s, QString(), u"4"_s, QString())},
             {}, 0);
+        // A UTF-16 page and a settings file may hold lone surrogates, which strict readers refuse: each is U+FFFD.
+        // The site's name, 1,100 characters long, is cut in the hit and the summary alike.
+        const QString name = u"S\ufffd"_s + QString(1022, u'n') + u"\u2026"_s;
+        row("json: lone surrogates as U+FFFD, a long name cut", u"search --json --config DIR/lone.conf x"_s,
+            {hit.arg(u"Artist"_s, u"7\ufffd"_s, u"1"_s, name, u"\ufffdT"_s),
+             summary.arg(u"1"_s, u"answered"_s, QString(), u"1"_s, name)},
+            {}, 0);
         row("51 hits at most", u"search --config CONFIG --site 5 x"_s, QStringList(51, u"5\t9\tTrack\tArtist\tAlbum"_s),
             {}, 0);
         row("details with an account holding @ : / #", u"details --config CONFIG --site 1 101"_s,
@@ -113,11 +120,16 @@ private Q_SLOTS:
              resultPage({hitRow(u"\x1b]0;TITLE\x07"_s, u"Track\x1b[2J\x1b[HCLEARED\x08\0\x7f"_s,
                                 u"\u009b\u202e\u2066\u2028\U000E0001\x1b]8;;http://evil.example/\x1b\\"_s +
                                     QString(1000, u'z'))})},
-            {"POST /five/search.asp", resultPage(QStringList(60, hitRow(u"9"_s, u"Track"_s, u"Artist"_s)))}};
+            {"POST /five/search.asp", resultPage(QStringList(60, hitRow(u"9"_s, u"Track"_s, u"Artist"_s)))},
+            {"POST /utf16/search.asp", resultPage({hitRow(u"7"_s + QChar(0xD800), QChar(0xDFFF) + u"T"_s)})}};
         LoopbackSite site;
         site.setHandler([&](const httplib::Request& request, httplib::Response& response) {
-            response.set_content(pages.value(request.method + ' ' + request.target).toStdString(),
-                                 "text/html; charset=utf-8");
+            const QString page = pages.value(request.method + ' ' + request.target);
+            if (request.target.starts_with("/utf16/"))
+                response.set_content(reinterpret_cast<const char*>(page.utf16()), page.size() * 2,
+                                     "text/html; charset=utf-16le");
+            else
+                response.set_content(page.toStdString(), "text/html; charset=utf-8");
         });
         TemporarySettings settings;
         const QString closed = LoopbackSite().address();
@@ -134,6 +146,11 @@ private Q_SLOTS:
         QFile big(folder + u"/big.conf"_s), other(folder + u"/other.conf"_s);
         QVERIFY(big.open(QIODevice::WriteOnly) && big.write("[Site1]\nName=One\n") > 0 && big.resize(100LL << 30));
         QVERIFY(other.open(QIODevice::WriteOnly) && other.write("[Site6]\nName=Six\n") > 0 && other.flush());
+        QFile lone(folder + u"/lone.conf"_s);
+        QVERIFY(lone.open(QIODevice::WriteOnly) &&
+                lone.write("[Site1]\nPath=/utf16/\nName=S\\xd800" + QByteArray(1098, 'n') +
+                           "\nAddr=" + site.address().toUtf8()) > 0 &&
+                lone.flush());
         QString expected = out.isEmpty() ? QString() : out.join(u'\n') + u'\n';
         expected.replace(u"ADDR"_s, site.address()).replace(u"CLOSED"_s, closed);
         err.replace(u"DIR"_s, folder);

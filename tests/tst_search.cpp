@@ -152,17 +152,30 @@ private Q_SLOTS:
             << link(u"h/"_s + QString(2046, u'a')) << Text(url + u"h/"_s + QString(2046, u'a'));
         QTest::newRow("2,049 characters") << link(u"h/"_s + QString(2047, u'a')) << Text();
         QTest::newRow("@ before the first /") << link(u"good.example:21@evil.example/x.mp3"_s) << Text();
+        // The host is ASCII, so nothing there can pass for a "/" or a "."; a name comes in its xn-- form.
+        QTest::newRow("division slash in the host") << link(u"good.example\u2215evil.example/x.mp3"_s) << Text();
+        QTest::newRow("ideographic full stop in the host") << link(u"evil\u3002example/x.mp3"_s) << Text();
+        QTest::newRow("a port that is no number") << link(u"h:2l/x.mp3"_s) << Text();
+        QTest::newRow("xn-- name with a port")
+            << link(u"xn--caf-dma.example:21/a"_s) << Text(url + u"xn--caf-dma.example:21/a"_s);
+        QTest::newRow("IPv6 literal with a port") << link(u"[::1]:2121/a"_s) << Text(url + u"[::1]:2121/a"_s);
+        // A mark is refused where it would sit on a "/", and kept where it makes an accented letter.
+        QTest::newRow("a combining mark starting a segment") << link(u"h/a/\u0336x.mp3"_s) << Text();
+        QTest::newRow("café.mp3, precomposed and decomposed")
+            << link(u"h/caf\u00e9.mp3/cafe\u0301.mp3"_s) << Text(url + u"h/caf\u00e9.mp3/cafe\u0301.mp3"_s);
         const auto character = [](char32_t c) { return c > 0xFFFF ? QString::fromUcs4(&c, 1) : QChar(char16_t(c)); };
         // The ends of each refused range: controls; format characters (soft hyphen, ALM, zero-width space, LRM, RLM,
-        // bidi controls, BOM, the interlinear annotation marks, tags); line and paragraph separators; the blank Hangul
-        // fillers; lone surrogates; private use; unassigned.
+        // bidi controls, BOM, the interlinear annotation marks, tags); line and paragraph separators; the other
+        // default-ignorables (blank Hangul fillers, grapheme joiner, Khmer inherent vowels, variation selectors); the
+        // blank braille pattern; lone surrogates; private use; unassigned.
         for (const char32_t c :
-             {0x00,   0x1F,   0x7F,   0x9F,   0xAD,   0x61C,   0x200B,   0x200E, 0x200F, 0x202A, 0x202E,
-              0x2066, 0x2069, 0xFEFF, 0xFFF9, 0xFFFB, 0xE0001, 0xE007F,  0x2028, 0x2029, 0x115F, 0x1160,
-              0x3164, 0xFFA0, 0xD800, 0xDFFF, 0xE000, 0xF8FF,  0x10FFFD, 0x378,  0x2065, 0xFFFF})
+             {0x00,   0x1F,   0x7F,   0x9F,   0xAD,     0x61C,   0x200B,  0x200E, 0x200F,  0x202A,  0x202E,
+              0x2066, 0x2069, 0xFEFF, 0xFFF9, 0xFFFB,   0xE0001, 0xE007F, 0x2028, 0x2029,  0x115F,  0x1160,
+              0x3164, 0xFFA0, 0x34F,  0x17B4, 0x17B5,   0x180B,  0xFE00,  0xFE0F, 0xE0100, 0xE01EF, 0x2800,
+              0xD800, 0xDFFF, 0xE000, 0xF8FF, 0x10FFFD, 0x378,   0x2065,  0xFFFF})
             QTest::addRow("U+%04X", unsigned(c)) << link(u"h/a"_s + character(c)) << Text();
         // Their neighbours, which show as what they are.
-        for (const char32_t c : {0x20, 0x7E, 0xA0, 0x1161, 0x202F, 0x3165, 0xFFFC, 0x1F600})
+        for (const char32_t c : {0x20, 0x7E, 0xA0, 0x1161, 0x202F, 0x3165, 0xFFFC, 0x1F600, 0x2801, 0x0336})
             QTest::addRow("U+%04X", unsigned(c))
                 << link(u"h/a"_s + character(c)) << Text(url + u"h/a"_s + character(c));
     }

@@ -145,8 +145,8 @@ int CommandLine::showDetails(const SiteStore& store, int site, const QString& tr
     if (interrupts.isInterrupted())
         return InterruptWatch::exitStatus;
     if (details.outcome != TrackDetails::Outcome::Found) {
-        m_err << HitPrinter::siteLabel(site, store.read(site, SiteStore::Key::Name)) << u": details of "_s
-              << visibleField(trackId) << u": "_s << visibleField(details.reason) << Qt::endl;
+        m_err << siteLabel(site, store.read(site, SiteStore::Key::Name)) << u": details of "_s << visibleField(trackId)
+              << u": "_s << visibleField(details.reason) << Qt::endl;
         return SiteFailed;
     }
     m_out << details.ftpUrl << Qt::endl;

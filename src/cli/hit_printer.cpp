@@ -1,34 +1,24 @@
 #include "hit_printer.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStringList>
 #include <QTextStream>
 
 #include "hit_row.h"
+#include "json_line.h"
 #include "site_report.h"
 #include "visible_text.h"
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString jsonLine(const QJsonObject& object)
-{
-    return escapedJson(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
-}
-
-} // namespace
-
 Answer HitPrinter::askAboutHit(const HitRow& hit)
 {
     if (m_format == Format::Json) {
         m_out << jsonLine({{u"site"_s, m_site},
-                           {u"siteName"_s, HitRow::shownField(m_siteName)},
-                           {u"id"_s, HitRow::shownField(hit.fields.value(0))},
-                           {u"track"_s, HitRow::shownField(hit.fields.value(1))},
-                           {u"artist"_s, HitRow::shownField(hit.fields.value(2))},
-                           {u"album"_s, HitRow::shownField(hit.fields.value(3))}});
+                           {u"siteName"_s, m_siteName},
+                           {u"id"_s, hit.fields.value(0)},
+                           {u"track"_s, hit.fields.value(1)},
+                           {u"artist"_s, hit.fields.value(2)},
+                           {u"album"_s, hit.fields.value(3)}});
     } else {
         QStringList columns{QString::number(m_site)};
         for (const QString& field : hit.fields)
@@ -50,16 +40,11 @@ void HitPrinter::siteEnded(const SiteReport& report)
 {
     if (m_format == Format::Json)
         m_out << jsonLine({{u"site"_s, report.site},
-                           {u"siteName"_s, HitRow::shownField(report.name)},
+                           {u"siteName"_s, report.name},
                            {u"outcome"_s, outcomeWord(report.outcome)},
-                           {u"reason"_s, HitRow::shownField(report.reason)},
+                           {u"reason"_s, report.reason},
                            {u"hits"_s, report.hits}})
               << Qt::endl;
     if (report.outcome == SiteReport::Outcome::Failed)
         m_err << siteLabel(report.site, report.name) << u": "_s << visibleField(report.reason) << Qt::endl;
-}
-
-QString HitPrinter::siteLabel(int site, const QString& name)
-{
-    return name.isEmpty() ? u"site %1"_s.arg(site) : u"site %1 (%2)"_s.arg(site).arg(visibleField(name));
 }

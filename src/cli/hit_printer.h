@@ -25,9 +25,6 @@ public:
     void siteStarted(int site, const QString& name) override;
     void siteEnded(const SiteReport& report) override;
 
-    // "site 2 (Night Owl)", or "site 2" for a site without a name, as failures on standard error begin.
-    static QString siteLabel(int site, const QString& name);
-
 private:
     QTextStream& m_out;
     QTextStream& m_err;

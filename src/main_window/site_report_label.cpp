@@ -24,7 +24,7 @@ void SiteReportLabel::clearReport()
 
 void SiteReportLabel::showAsking(int site, const QString& name)
 {
-    setText(u"Asking %1…"_s.arg(name.isEmpty() ? u"site %1"_s.arg(site) : name));
+    setText(tr("Asking %1…").arg(siteLabel(site, name, SiteNaming::ByName)));
 }
 
 void SiteReportLabel::addSite(const SiteReport& report)

@@ -17,8 +17,7 @@ namespace {
 // The name and the reason may hold what a site or a settings file wrote, which must not reach a terminal as it is.
 void log(const SiteReport& report)
 {
-    const QString site = report.name.isEmpty() ? u"site %1"_s.arg(report.site)
-                                               : u"site %1 (%2)"_s.arg(report.site).arg(visibleField(report.name));
+    const QString site = siteLabel(report.site, report.name);
     if (report.outcome == SiteReport::Outcome::Failed)
         qCWarning(lcSearch).noquote() << site + u": "_s + visibleField(report.reason);
     else
