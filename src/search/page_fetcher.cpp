@@ -13,6 +13,15 @@ PageFetcher::Pending::Pending(Pending&&) noexcept = default;
 PageFetcher::Pending& PageFetcher::Pending::operator=(Pending&&) noexcept = default;
 PageFetcher::Pending::~Pending() = default;
 
+std::optional<QString> FetchResult::failure(const QString& settingsPlace) const
+{
+    if (recordProblem)
+        return recordProblem->reason(settingsPlace);
+    if (error)
+        return error->reason();
+    return std::nullopt;
+}
+
 PageFetcher::PageFetcher(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events)
     : m_store(store), m_transfer(transfer), m_events(events)
 {
@@ -20,11 +29,11 @@ PageFetcher::PageFetcher(const SiteStore& store, HttpTransfer& transfer, EventDe
 
 PageFetcher::Pending PageFetcher::start(int site, const SiteStore::Record& record, const SiteRequest& request)
 {
-    using Kind = TransferError::Kind;
+    using Kind = RecordProblem::Kind;
     Pending pending;
     pending.site = site;
     const auto unsent = [&pending](Kind kind, const QString& detail = {}) {
-        pending.unsent = FetchResult{{}, TransferError{kind, detail}};
+        pending.unsent = FetchResult{{}, std::nullopt, RecordProblem{kind, detail}};
         return std::move(pending);
     };
     // Without an address the page name would stand where the host belongs, and its name would be looked up.
@@ -52,9 +61,9 @@ std::optional<FetchResult> PageFetcher::wait(Pending& pending)
     if (m_stopped)
         return std::nullopt;
     HttpAnswer answer = std::exchange(pending.reply, nullptr)->takeAnswer();
-    FetchResult result{Page(std::move(answer.body), answer.charset), answer.error};
+    FetchResult result{Page(std::move(answer.body), answer.charset), answer.error, std::nullopt};
     qCDebug(lcFetch).noquote() << "site" << pending.site << "read" << result.page.body().size() << "bytes"
-                               << (result.error ? visibleField(result.error->reason(u"the settings"_s)) : u"in full"_s);
+                               << (result.error ? visibleField(result.error->reason()) : u"in full"_s);
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "page.h"
+#include "record_problem.h"
 #include "site_store.h"
 #include "transfer_error.h"
 
@@ -18,6 +19,11 @@ struct FetchResult
 {
     Page page;
     std::optional<TransferError> error;
+    // Set when the site's record stopped the request before anything was sent.
+    std::optional<RecordProblem> recordProblem;
+
+    // Why the fetch failed, if it did; a reason about the record names `settingsPlace`.
+    std::optional<QString> failure(const QString& settingsPlace) const;
 };
 
 // Sends requests to sites and takes their whole answers, letting window events through while it waits, so the

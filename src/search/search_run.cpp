@@ -92,8 +92,9 @@ bool SearchRun::takeTurn(int site, const QString& name, const std::function<std:
         return false;
     // A failed request still leaves what arrived of the page, which is read like any other.
     scanResultPage(site, answer->page, report);
-    if (answer->error && report.outcome == SiteReport::Outcome::Answered)
-        report.fail(answer->error->reason(m_settingsPlace));
+    if (const std::optional<QString> failure = answer->failure(m_settingsPlace);
+        failure && report.outcome == SiteReport::Outcome::Answered)
+        report.fail(*failure);
     if (isStopped())
         return false;
     log(report);
@@ -145,8 +146,7 @@ TrackDetails SearchRun::fetchTrackDetails(int site, const QString& trackId)
         return {};
     const std::optional<QString> linkRest = ftpLinkRest(answer->page.text());
     if (!linkRest)
-        return {std::nullopt,
-                answer->error ? answer->error->reason(m_settingsPlace) : u"no FTP link on the details page"_s};
+        return {std::nullopt, answer->failure(m_settingsPlace).value_or(u"no FTP link on the details page"_s)};
     if (!isUsableLinkRest(*linkRest))
         return {std::nullopt, u"no usable FTP link on the details page"_s};
     return {ftpUrl(m_store.read(site, SiteStore::Key::User), m_store.read(site, SiteStore::Key::Pass), *linkRest), {}};
