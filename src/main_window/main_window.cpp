@@ -113,8 +113,8 @@ void MainWindow::onSearchClicked()
     // Read as the search begins, where a failure can be shown; the run reads what was loaded.
     if (const std::optional<SettingsError> error = m_store.load()) {
         m_results->clear();
-        m_siteReport->showFailure(error->text());
-        m_messageBoxes.showOk(tr("The site settings could not be read.\n%1").arg(error->text()), tr("Search"));
+        m_siteReport->showFailure(error->sentence());
+        m_messageBoxes.showOk(tr("The site settings could not be read.\n%1").arg(error->sentence()), tr("Search"));
         return;
     }
     m_run.run(*keywords);

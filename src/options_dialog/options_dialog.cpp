@@ -106,7 +106,8 @@ void OptionsDialog::loadSites()
     for (int site = 1; site <= SiteStore::siteCount; ++site)
         m_rows.at(site - 1).fill(m_loadError ? SiteStore::Record() : m_store.record(site));
     if (m_loadError) {
-        m_messageBoxes.showOk(tr("The site settings could not be read.\n%1").arg(m_loadError->text()), tr("Options"));
+        m_messageBoxes.showOk(tr("The site settings could not be read.\n%1").arg(m_loadError->sentence()),
+                              tr("Options"));
         return;
     }
     // Site 1 offers the demo site until it has a name.
@@ -126,5 +127,5 @@ void OptionsDialog::storeSites()
     }
     // A store that cannot be written must not cost the user the edits: say so and stay open for another try.
     if (error)
-        m_messageBoxes.showOk(tr("The site settings could not be saved.\n%1").arg(error->text()), tr("Options"));
+        m_messageBoxes.showOk(tr("The site settings could not be saved.\n%1").arg(error->sentence()), tr("Options"));
 }
