@@ -110,9 +110,6 @@ private Q_SLOTS:
         refused("a folder", u"sites --config DIR"_s, u"DIR is a folder, not a file"_s);
         refused("a settings file over 1 MiB", u"sites --config DIR/big.conf"_s,
                 u"DIR/big.conf is over 1 MiB, the most Tunedrop reads"_s);
-        refused("one byte over 1 MiB", u"sites --config DIR/over.conf"_s,
-                u"DIR/over.conf is over 1 MiB, the most Tunedrop reads"_s);
-        row("1 MiB exactly", u"sites --config DIR/full.conf"_s, {u"1\tFull\t\t\t"_s}, {}, 0);
         refused("a named pipe as the user's own", u"sites"_s, u"OWN is a named pipe, not a file"_s, u"pipe"_s);
         refused("a folder as the user's own", u"sites"_s, u"OWN is a folder, not a file"_s, u"folder"_s);
         refused("100 GiB as the user's own", u"sites"_s, u"OWN is over 1 MiB, the most Tunedrop reads"_s, u"big"_s);
@@ -150,32 +147,25 @@ private Q_SLOTS:
         settings.setSite(5, u"Five"_s, site.address(), u"/five/"_s);
         // Others may read it, until Tunedrop reads it.
         QVERIFY(QFile::setPermissions(settings.fileName(), TemporarySettings::ownerOnly | QFile::ReadOther));
-        // A sparse file of 100 GiB, which would crash a parse that came before the size check, files either side of
-        // the limit, and a file without a site record, which would read as five empty sites.
+        // A sparse file of 100 GiB, which would crash a parse that came before the size check, a pipe, and a file
+        // without a site record, which would read as five empty sites.
         const QString folder = settings.folder.path();
         const auto makeFile = [](const QString& name, const QByteArray& content, qint64 size) {
             QFile file(name);
             QVERIFY(QDir().mkpath(QFileInfo(name).path()) && file.open(QIODevice::WriteOnly) &&
                     file.write(content) > 0 && file.resize(size));
         };
-        const QByteArray full = "[Site1]\nName=Full\n";
-        makeFile(folder + u"/big.conf"_s, full, 100LL << 30);
-        makeFile(folder + u"/full.conf"_s, full, 1 << 20);
-        makeFile(folder + u"/over.conf"_s, full, (1 << 20) + 1);
+        makeFile(folder + u"/big.conf"_s, "[Site1]\nName=Big\n", 100LL << 30);
         makeFile(folder + u"/other.conf"_s, "[Site6]\nName=Six\n", 17);
-        QVERIFY(::mkfifo(QFile::encodeName(folder + u"/pipe"_s).constData(), 0600) == 0);
-        if (!own.isEmpty() && own != u"beside"_s)
-            QVERIFY(QFile::remove(settings.fileName()));
-        if (own == u"pipe"_s)
-            QVERIFY(::mkfifo(QFile::encodeName(settings.fileName()).constData(), 0600) == 0);
-        if (own == u"folder"_s)
-            QVERIFY(QDir().mkpath(settings.fileName()));
-        if (own == u"big"_s)
-            makeFile(settings.fileName(), full, 100LL << 30);
-        for (const QString& place : {u"/Tunedrop.conf"_s, u"/xdg/Tunedrop.conf"_s, u"/xdg/Tunedrop/Tunedrop.conf"_s}) {
-            if (own == u"beside"_s)
-                makeFile(folder + place, full, 100LL << 30);
-        }
+        const auto makePipe = [](const QString& name) { return ::mkfifo(QFile::encodeName(name).constData(), 0600); };
+        QVERIFY(makePipe(folder + u"/pipe"_s) == 0);
+        QVERIFY(own.isEmpty() || own == u"beside"_s || QFile::remove(settings.fileName()));
+        QVERIFY(own != u"pipe"_s || makePipe(settings.fileName()) == 0);
+        QVERIFY(own != u"folder"_s || QDir().mkpath(settings.fileName()));
+        QVERIFY(own != u"big"_s || QFile::link(folder + u"/big.conf"_s, settings.fileName()));
+        for (const QString& place : {u"/Tunedrop.conf"_s, u"/xdg/Tunedrop.conf"_s, u"/xdg/Tunedrop/Tunedrop.conf"_s})
+            QVERIFY(own != u"beside"_s ||
+                    (QDir(folder).mkpath(u"xdg/Tunedrop"_s) && QFile::link(folder + u"/big.conf"_s, folder + place)));
         QString expected = out.isEmpty() ? QString() : out.join(u'\n') + u'\n';
         expected.replace(u"ADDR"_s, site.address()).replace(u"CLOSED"_s, closed);
         err.replace(u"DIR"_s, folder).replace(u"OWN"_s, settings.fileName());

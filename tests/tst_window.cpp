@@ -296,9 +296,7 @@ private Q_SLOTS:
         }
         if (place == Place::Pipe)
             QVERIFY(QDir(folder).mkdir(u"Tunedrop"_s) && ::mkfifo(QFile::encodeName(fileName).constData(), 0600) == 0);
-        QFile plain(folder + u"/Tunedrop"_s);
-        QVERIFY(place != Place::FileForFolder || (plain.open(QIODevice::WriteOnly) && plain.write("x") == 1));
-        plain.close();
+        QVERIFY(place != Place::FileForFolder || QFile(folder + u"/Tunedrop"_s).open(QIODevice::WriteOnly));
         // Each folder that saving makes is its owner's alone.
         QVERIFY(place != Place::File || !content.isEmpty() || QDir(folder).removeRecursively());
         const bool unreadable = shown == QStringList(25, {});
@@ -352,10 +350,8 @@ private Q_SLOTS:
             return;
         QCOMPARE(values(nullptr, &harness.settings.store), edited);
         QCOMPARE(QFile::permissions(fileName), TemporarySettings::ownerOnly);
-        for (const QString& made : {folder, folder + u"/Tunedrop"_s}) {
-            if (content.isEmpty())
-                QCOMPARE(QFile::permissions(made), TemporarySettings::ownerOnly | QFile::ExeOwner | QFile::ExeUser);
-        }
+        for (const QString& made : content.isEmpty() ? QStringList{folder, folder + u"/Tunedrop"_s} : QStringList())
+            QCOMPARE(QFile::permissions(made), TemporarySettings::ownerOnly | QFile::ExeOwner | QFile::ExeUser);
         QVERIFY(harness.options([&](QWidget* dialog) { QCOMPARE(values(dialog), edited); }));
     }
 
