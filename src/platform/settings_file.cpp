@@ -1,5 +1,6 @@
 #include "settings_file.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include <fcntl.h>
@@ -47,13 +48,13 @@ QString systemReason(const QString& what)
     return u"%1 (%2)"_s.arg(what, qt_error_string(errno));
 }
 
-// Reads to the end, or one byte past the limit, from a descriptor that never blocks.
+// Reads to the end, or to one byte past the limit and no further, from a descriptor that never blocks.
 std::optional<QByteArray> readAtMost(int descriptor, qint64 limit)
 {
     QByteArray bytes;
     char chunk[16384];
     while (bytes.size() <= limit) {
-        const ssize_t got = ::read(descriptor, chunk, sizeof chunk);
+        const ssize_t got = ::read(descriptor, chunk, size_t(std::min<qint64>(sizeof chunk, limit + 1 - bytes.size())));
         if (got == 0)
             return bytes;
         if (got < 0 && errno == EINTR)
