@@ -14,27 +14,21 @@
 
 using namespace Qt::StringLiterals;
 
-// The per-user settings store pointed at a fresh temporary folder for as long as this lives.
+// The user's settings file, in a fresh temporary folder for as long as this lives.
 struct TemporarySettings
 {
     // The file holds passwords, so it is its owner's alone; Qt repeats the owner's bits as the current user's.
     static constexpr auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
 
-    TemporarySettings() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); }
-
-    QString fileName() const { return QtSettingsBacking::fileName(u"Tunedrop"_s); }
+    QString fileName() const { return backing.fileName(); }
     void setSite(int site, const QString& name, const QString& address, const QString& path = u"/mp3/"_s,
                  const QString& user = {}, const QString& password = {})
     {
-        QList<SiteStore::Value> values;
-        // In the order of SiteStore::Key.
-        for (const QString& value : {name, address, path, user, password})
-            values.append({site, SiteStore::Key(values.size()), value});
-        store.write(values);
+        QVERIFY(!store.write({{site, {name, address, path, user, password}}}));
     }
 
     QTemporaryDir folder;
-    QtSettingsBacking backing;
+    QtSettingsBacking backing{folder.path() + u"/Tunedrop/Tunedrop.conf"_s};
     SiteStore store{backing};
 };
 

@@ -1,5 +1,7 @@
 #include <csignal>
 
+#include <sys/stat.h>
+
 #include "harness.h"
 #include "loopback_site.h"
 
@@ -15,6 +17,8 @@ std::tuple<int, QByteArray, QByteArray> tunedrop(const QStringList& arguments, c
         environment.remove(name);
     const QTemporaryDir nowhere;
     environment.insert(u"XDG_CONFIG_HOME"_s, configHome.isEmpty() ? nowhere.path() : configHome);
+    // Where system-wide settings would be looked for, which must never be read.
+    environment.insert(u"XDG_CONFIG_DIRS"_s, (configHome.isEmpty() ? nowhere.path() : configHome) + u"/xdg"_s);
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QCoreApplication::applicationDirPath() + u"/../src/tunedrop"_s, arguments);
@@ -37,12 +41,17 @@ private Q_SLOTS:
         // CONFIG stands for the settings file, DIR for the folder it lies under, ADDR for the sites' address and CLOSED
         // for a closed port's.
         QTest::addColumn<QString>("arguments");
+        // In place of the user's own settings file, if anything: a named pipe, a folder, or a sparse file of 100 GiB;
+        // or "beside" for such a file at each place where other settings files are read by other programs.
+        QTest::addColumn<QString>("own");
         QTest::addColumn<QStringList>("out");
         // All of stderr; after bad usage only its first line, which the usage text follows.
         QTest::addColumn<QString>("err");
         QTest::addColumn<int>("status");
         const auto row = [](const char* name, const QString& arguments, const QStringList& out, const QString& err,
-                            int status) { QTest::newRow(name) << arguments << out << err << status; };
+                            int status, const QString& own = {}) {
+            QTest::newRow(name) << arguments << own << out << err << status;
+        };
         const QString two = u"2\t201\tOther\tArtist\tAlbum"_s;
         const QString failed = u"site 3 (Three): no answer (connection refused)\n"_s;
         const QString hit = u"{\"album\":\"Album\",\"artist\":\"%1\",\"id\":\"%2\",\"site\":%3,\"siteName\":\"%4\","
@@ -87,10 +96,11 @@ private Q_SLOTS:
             u"site 2 (Two): details of 201: no FTP link on the details page\n"_s, 1);
         row("a site without a name", u"details --config CONFIG --site 4 1"_s, {},
             u"site 4: details of 1: no FTP link on the details page\n"_s, 1);
-        row("sites from the user's own settings, without passwords", u"sites"_s,
-            {u"1\tOne\tADDR\t/one/\ta@b:c"_s, u"2\tTwo\tADDR\t/two/\tbob"_s, u"3\tThree\tCLOSED\t/\t"_s,
-             u"4\t\tADDR\t/four/\t\\x1b]52;c;aGk=\\x07"_s, u"5\tFive\tADDR\t/five/\t"_s},
-            {}, 0);
+        const QStringList sites{u"1\tOne\tADDR\t/one/\ta@b:c"_s, u"2\tTwo\tADDR\t/two/\tbob"_s,
+                                u"3\tThree\tCLOSED\t/\t"_s, u"4\t\tADDR\t/four/\t\\x1b]52;c;aGk=\\x07"_s,
+                                u"5\tFive\tADDR\t/five/\t"_s};
+        row("sites from the user's own settings, without passwords", u"sites"_s, sites, {}, 0);
+        row("no other settings file is read", u"sites"_s, sites, {}, 0, u"beside"_s);
         row("unknown command", u"play x"_s, {}, u"tunedrop: unknown command: play"_s, 2);
         row("unknown option", u"search --loud x"_s, {}, u"tunedrop: Unknown option 'loud'."_s, 2);
         row("search without words", u"search"_s, {}, u"tunedrop: search needs the words to search for"_s, 2);
@@ -98,17 +108,26 @@ private Q_SLOTS:
         row("no site 0", u"search --site 0 x"_s, {}, u"tunedrop: --site takes a site number from 1 to 5"_s, 2);
         row("details of two tracks", u"details --config CONFIG --site 1 101 102"_s, {},
             u"tunedrop: details takes --site N and one track ID"_s, 2);
-        row("a missing settings file", u"sites --config none"_s, {}, u"tunedrop: cannot read the settings file none"_s,
-            2);
-        row("a settings file over 1 MiB", u"sites --config DIR/big.conf"_s, {},
-            u"tunedrop: the settings file DIR/big.conf is over 1 MiB, the most Tunedrop reads"_s, 2);
-        row("a settings file without a site record", u"sites --config DIR/other.conf"_s, {},
-            u"tunedrop: no site records in DIR/other.conf"_s, 2);
+        const auto refused = [&](const char* name, const QString& arguments, const QString& why,
+                                 const QString& own = {}) {
+            row(name, arguments, {}, u"tunedrop: the settings file %1"_s.arg(why), 2, own);
+        };
+        refused("a missing settings file", u"sites --config none"_s, u"none does not exist"_s);
+        refused("a named pipe", u"sites --config DIR/pipe"_s, u"DIR/pipe is a named pipe, not a file"_s);
+        refused("a folder", u"sites --config DIR"_s, u"DIR is a folder, not a file"_s);
+        refused("a settings file over 1 MiB", u"sites --config DIR/big.conf"_s,
+                u"DIR/big.conf is over 1 MiB, the most Tunedrop reads"_s);
+        refused("a named pipe as the user's own", u"sites"_s, u"OWN is a named pipe, not a file"_s, u"pipe"_s);
+        refused("a folder as the user's own", u"sites"_s, u"OWN is a folder, not a file"_s, u"folder"_s);
+        refused("100 GiB as the user's own", u"sites"_s, u"OWN is over 1 MiB, the most Tunedrop reads"_s, u"big"_s);
+        refused("a settings file without a site record", u"sites --config DIR/other.conf"_s,
+                u"DIR/other.conf holds no site records"_s);
     }
 
     void runsEachCommand()
     {
         QFETCH(QString, arguments);
+        QFETCH(QString, own);
         QFETCH(QStringList, out);
         QFETCH(QString, err);
         QFETCH(int, status);
@@ -140,20 +159,31 @@ private Q_SLOTS:
         settings.setSite(5, u"Five"_s, site.address(), u"/five/"_s);
         // Others may read it, until Tunedrop reads it.
         QVERIFY(QFile::setPermissions(settings.fileName(), TemporarySettings::ownerOnly | QFile::ReadOther));
-        // A sparse file of 100 GiB, which would crash a parse that came before the size check, and a file without a
-        // site record, which would read as five empty sites.
+        // A sparse file of 100 GiB, which would crash a parse that came before the size check, a pipe, and a file
+        // without a site record, which would read as five empty sites.
         const QString folder = settings.folder.path();
-        QFile big(folder + u"/big.conf"_s), other(folder + u"/other.conf"_s);
-        QVERIFY(big.open(QIODevice::WriteOnly) && big.write("[Site1]\nName=One\n") > 0 && big.resize(100LL << 30));
-        QVERIFY(other.open(QIODevice::WriteOnly) && other.write("[Site6]\nName=Six\n") > 0 && other.flush());
-        QFile lone(folder + u"/lone.conf"_s);
-        QVERIFY(lone.open(QIODevice::WriteOnly) &&
-                lone.write("[Site1]\nPath=/utf16/\nName=S\\xd800" + QByteArray(1098, 'n') +
-                           "\nAddr=" + site.address().toUtf8()) > 0 &&
-                lone.flush());
+        const auto makeFile = [](const QString& name, const QByteArray& content, qint64 size) {
+            QFile file(name);
+            QVERIFY(QDir().mkpath(QFileInfo(name).path()) && file.open(QIODevice::WriteOnly) &&
+                    file.write(content) > 0 && file.resize(size));
+        };
+        makeFile(folder + u"/big.conf"_s, "[Site1]\nName=Big\n", 100LL << 30);
+        makeFile(folder + u"/other.conf"_s, "[Site6]\nName=Six\n", 17);
+        const QByteArray lone = "[Site1]\nPath=/utf16/\nName=S\\xd800" + QByteArray(1098, 'n') + "\nAddr=" +
+                                site.address().toUtf8();
+        makeFile(folder + u"/lone.conf"_s, lone, lone.size());
+        const auto makePipe = [](const QString& name) { return ::mkfifo(QFile::encodeName(name).constData(), 0600); };
+        QVERIFY(makePipe(folder + u"/pipe"_s) == 0);
+        QVERIFY(own.isEmpty() || own == u"beside"_s || QFile::remove(settings.fileName()));
+        QVERIFY(own != u"pipe"_s || makePipe(settings.fileName()) == 0);
+        QVERIFY(own != u"folder"_s || QDir().mkpath(settings.fileName()));
+        QVERIFY(own != u"big"_s || QFile::link(folder + u"/big.conf"_s, settings.fileName()));
+        for (const QString& place : {u"/Tunedrop.conf"_s, u"/xdg/Tunedrop.conf"_s, u"/xdg/Tunedrop/Tunedrop.conf"_s})
+            QVERIFY(own != u"beside"_s ||
+                    (QDir(folder).mkpath(u"xdg/Tunedrop"_s) && QFile::link(folder + u"/big.conf"_s, folder + place)));
         QString expected = out.isEmpty() ? QString() : out.join(u'\n') + u'\n';
         expected.replace(u"ADDR"_s, site.address()).replace(u"CLOSED"_s, closed);
-        err.replace(u"DIR"_s, folder);
+        err.replace(u"DIR"_s, folder).replace(u"OWN"_s, settings.fileName());
         // These settings are the user's own only where no --config names them, so --config must be heeded.
         const QStringList words =
             arguments.replace(u"CONFIG"_s, settings.fileName()).replace(u"DIR"_s, folder).split(u' ');
@@ -162,8 +192,9 @@ private Q_SLOTS:
         QCOMPARE(status == 2 ? ranErr.left(ranErr.indexOf('\n')) : ranErr, err.toUtf8());
         QCOMPARE(ranStatus, status);
         QVERIFY(status != 2 || site.requests().empty());
-        const bool own = !words.contains(u"--config"_s) && status != 2;
-        QCOMPARE(QFile::permissions(settings.fileName()) & QFile::ReadOther, own ? 0 : QFile::ReadOther);
+        const bool narrowed = !words.contains(u"--config"_s) && status != 2;
+        QVERIFY(!own.isEmpty() ||
+                (QFile::permissions(settings.fileName()) & QFile::ReadOther) == (narrowed ? 0 : QFile::ReadOther));
     }
 
     // Writing to a pipe nobody reads blocks for good, where the first Ctrl+C cannot be heard: the second ends it.

@@ -1,13 +1,9 @@
 #include "command_line.h"
 
 #include <algorithm>
-#include <exception>
 #include <memory>
 
-#include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
-#include <QSettings>
 
 #include "hit_printer.h"
 #include "ini_settings_backing.h"
@@ -36,16 +32,6 @@ const QString commandsHelp = u"Searches MP3 server sites from a shell. Without a
 
 // Where a reason asks the user to mend a site record.
 const QString settingsPlace = u"the settings file"_s;
-
-bool holdsSiteRecords(const QString& fileName)
-{
-    const QStringList sections = QSettings(fileName, QSettings::IniFormat).childGroups();
-    for (int site = 1; site <= SiteStore::siteCount; ++site) {
-        if (sections.contains(SiteStore::sectionName(site)))
-            return true;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -100,21 +86,17 @@ int CommandLine::run(const QStringList& arguments)
         return usageError(u"unknown command: %1"_s.arg(command));
     }
 
-    try {
-        const std::unique_ptr<SettingsBacking> backing = openSettings();
-        if (!backing)
-            return BadUsage;
-        const SiteStore store(*backing);
-        if (keywords)
-            return search(store, *keywords, site);
-        if (site)
-            return showDetails(store, *site, operands.first());
-        return listSites(store);
-    } catch (const std::exception& failure) {
-        // Only the settings throw, from here or from the run, which to the user is settings that cannot be read.
-        m_err << u"tunedrop: "_s << QString::fromLocal8Bit(failure.what()) << Qt::endl;
+    const std::unique_ptr<SettingsBacking> backing = openSettings();
+    SiteStore store(*backing);
+    if (const std::optional<SettingsError> error = store.load()) {
+        m_err << u"tunedrop: "_s << visibleField(error->text()) << Qt::endl;
         return BadUsage;
     }
+    if (keywords)
+        return search(store, *keywords, site);
+    if (site)
+        return showDetails(store, *site, operands.first());
+    return listSites(store);
 }
 
 int CommandLine::search(const SiteStore& store, const QString& keywords, std::optional<int> site)
@@ -169,26 +151,11 @@ int CommandLine::listSites(const SiteStore& store)
     return Success;
 }
 
-std::unique_ptr<SettingsBacking> CommandLine::openSettings()
+std::unique_ptr<SettingsBacking> CommandLine::openSettings() const
 {
-    const bool named = m_parser.isSet(m_config);
-    const QString fileName = named ? m_parser.value(m_config) : QtSettingsBacking::fileName(u"Tunedrop"_s);
-    // The user's own file may not exist yet, as before the first use of Options; a file named on purpose must.
-    const bool mayBeMissing = !named && !QFileInfo::exists(fileName);
-    QFile file(fileName);
-    if (!mayBeMissing && (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))) {
-        m_err << u"tunedrop: cannot read the settings file %1"_s.arg(fileName) << Qt::endl;
-        return nullptr;
-    }
-    QtSettingsBacking::refuseOversized(fileName);
-    if (!named)
-        return std::make_unique<QtSettingsBacking>();
-    // Without one, a wrong file would read as five empty sites.
-    if (!holdsSiteRecords(fileName)) {
-        m_err << u"tunedrop: no site records in %1"_s.arg(fileName) << Qt::endl;
-        return nullptr;
-    }
-    return std::make_unique<IniSettingsBacking>(fileName);
+    if (m_parser.isSet(m_config))
+        return std::make_unique<IniSettingsBacking>(m_parser.value(m_config));
+    return std::make_unique<QtSettingsBacking>();
 }
 
 int CommandLine::usageError(const QString& problem)

@@ -32,8 +32,8 @@ private:
     int search(const SiteStore& store, const QString& keywords, std::optional<int> site);
     int showDetails(const SiteStore& store, int site, const QString& trackId);
     int listSites(const SiteStore& store);
-    // The settings to read, or nothing when the file cannot be read.
-    std::unique_ptr<SettingsBacking> openSettings();
+    // The file named with --config, or else the user's own.
+    std::unique_ptr<SettingsBacking> openSettings() const;
     int usageError(const QString& problem);
 
     QCommandLineParser m_parser;

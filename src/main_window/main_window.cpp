@@ -12,29 +12,14 @@
 #include "hit_row.h"
 #include "message_boxes.h"
 #include "options_dialog.h"
+#include "placed.h"
 #include "results_pane.h"
 #include "search_terms.h"
 #include "site_report_label.h"
+#include "site_store.h"
 #include "window_style.h"
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-template <typename Widget>
-Widget* placed(QWidget* parent, const char* name, QRect geometry, const QString& text = {})
-{
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    if constexpr (requires { widget->setText(text); }) {
-        if (!text.isEmpty())
-            widget->setText(text);
-    }
-    return widget;
-}
-
-} // namespace
 
 MainWindow::MainWindow(SiteStore& store, HttpTransfer& transfer, EventDelivery& events, MessageBoxes& messageBoxes,
                        QWidget* parent)
@@ -126,6 +111,13 @@ void MainWindow::onSearchClicked()
     if (!keywords)
         return;
     m_siteReport->clearReport();
+    // Read as the search begins, where a failure can be shown; the run reads what was loaded.
+    if (const std::optional<SettingsError> error = m_store.load()) {
+        m_results->clear();
+        m_siteReport->showFailure(error->sentence());
+        m_messageBoxes.showOk(tr("The site settings could not be read.\n%1").arg(error->sentence()), tr("Search"));
+        return;
+    }
     m_run.run(*keywords);
 }
 

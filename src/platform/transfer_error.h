@@ -9,12 +9,6 @@ struct TransferError
     {
         // The address is not one a request can be sent to, or another request is still under way.
         CannotStart,
-        // The site record has no address, so no request was sent.
-        NoAddress,
-        // The site record's address is not one to send a request to; nothing was sent.
-        BadAddress,
-        // The site record's path would move the request to another host or port; nothing was sent.
-        BadPath,
         // The module that speaks HTTP could not be loaded; the detail names its file and why.
         NoNetworkModule,
         CouldNotConnect,
@@ -34,7 +28,6 @@ struct TransferError
     // What the site or the network said, for example "connection refused" or the status code; never an address.
     QString detail;
 
-    // A short reason for a person, such as "no answer (connection refused)". A reason that asks the user to mend a
-    // site record names where that is done, such as "Options".
-    QString reason(const QString& settingsPlace) const;
+    // A short reason for a person, such as "no answer (connection refused)".
+    QString reason() const;
 };

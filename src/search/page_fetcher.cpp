@@ -26,6 +26,15 @@ PageFetcher::Pending::Pending(Pending&&) noexcept = default;
 PageFetcher::Pending& PageFetcher::Pending::operator=(Pending&&) noexcept = default;
 PageFetcher::Pending::~Pending() = default;
 
+std::optional<QString> FetchResult::failure(const QString& settingsPlace) const
+{
+    if (recordProblem)
+        return recordProblem->reason(settingsPlace);
+    if (error)
+        return error->reason();
+    return std::nullopt;
+}
+
 PageFetcher::PageFetcher(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events, const RunStop& stop)
     : m_store(store), m_transfer(transfer), m_events(events), m_stop(stop)
 {
@@ -34,11 +43,11 @@ PageFetcher::PageFetcher(const SiteStore& store, HttpTransfer& transfer, EventDe
 PageFetcher::Pending PageFetcher::start(int site, const SiteStore::Record& record, const SiteRequest& request,
                                         Reading reading)
 {
-    using Kind = TransferError::Kind;
+    using Kind = RecordProblem::Kind;
     Pending pending;
     pending.site = site;
     const auto unsent = [&pending](Kind kind, const QString& detail = {}) {
-        pending.unsent = FetchResult{{}, {}, TransferError{kind, detail}};
+        pending.unsent = FetchResult{{}, {}, std::nullopt, RecordProblem{kind, detail}};
         return std::move(pending);
     };
     // Without an address the page name would stand where the host belongs, and its name would be looked up.
@@ -72,10 +81,10 @@ FetchResult PageFetcher::wait(Pending& pending)
     if (pending.scan && isCutOff(answer.error))
         pending.scan->bodyStarted({});
     FetchResult result{isCutOff(answer.error) ? Page() : Page(std::move(answer.body), answer.charset),
-                       pending.scan ? pending.scan->takeRows() : QList<HitRow>(), answer.error};
+                       pending.scan ? pending.scan->takeRows() : QList<HitRow>(), answer.error, std::nullopt};
     const qsizetype bytes = pending.scan ? pending.scan->bytesRead() : result.page.body().size();
     qCDebug(lcFetch).noquote() << "site" << pending.site << "read" << bytes << "bytes"
-                               << (result.error ? visibleField(result.error->reason(u"the settings"_s)) : u"in full"_s);
+                               << (result.error ? visibleField(result.error->reason()) : u"in full"_s);
     return result;
 }
 

@@ -7,6 +7,7 @@
 
 #include "hit_row.h"
 #include "page.h"
+#include "record_problem.h"
 #include "site_store.h"
 #include "transfer_error.h"
 
@@ -24,6 +25,11 @@ struct FetchResult
     Page page;
     QList<HitRow> rows;
     std::optional<TransferError> error;
+    // Set when the site's record stopped the request before anything was sent.
+    std::optional<RecordProblem> recordProblem;
+
+    // Why the fetch failed, if it did; a reason about the record names `settingsPlace`.
+    std::optional<QString> failure(const QString& settingsPlace) const;
 };
 
 // Sends requests to sites and takes their answers, letting window events through while it waits, so the window

@@ -91,8 +91,9 @@ void SearchRun::takeTurn(int site, const QString& name, const std::function<Fetc
     const FetchResult answer = fetch();
     // A failed request still leaves what arrived of the page, which is read like any other.
     listRows(site, answer.rows, report);
-    if (answer.error && report.outcome == SiteReport::Outcome::Answered)
-        report.fail(answer.error->reason(m_settingsPlace));
+    if (const std::optional<QString> failure = answer.failure(m_settingsPlace);
+        failure && report.outcome == SiteReport::Outcome::Answered)
+        report.fail(*failure);
     log(report);
     reports.append(report);
     m_listener.siteEnded(report);
@@ -142,7 +143,7 @@ TrackDetails SearchRun::detailsOf(int site, const QString& trackId)
     const FetchResult answer = m_fetcher.fetch(site, detailsRequest(trackId), Reading::Whole);
     const std::optional<QString> linkRest = ftpLinkRest(answer.page.text());
     if (!linkRest)
-        return failed(answer.error ? answer.error->reason(m_settingsPlace) : u"no FTP link on the details page"_s);
+        return failed(answer.failure(m_settingsPlace).value_or(u"no FTP link on the details page"_s));
     if (!isUsableLinkRest(*linkRest))
         return failed(u"no usable FTP link on the details page"_s);
     return {TrackDetails::Outcome::Found,

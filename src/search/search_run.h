@@ -43,8 +43,8 @@ public:
     Q_DISABLE_COPY_MOVE(SearchRun)
 
     // Searches site 1 and each further site up to the first one without a name with the keyword string, and
-    // returns what each site asked gave. Whatever goes wrong with one site ends that site's turn alone; a failure
-    // of the settings store is thrown.
+    // returns what each site asked gave. Whatever goes wrong with one site ends that site's turn alone. The sites are
+    // those the store last loaded or stored.
     QList<SiteReport> run(const QString& keywords, std::optional<int> onlySite = std::nullopt);
     // The same search with every counted site asked at once, for a caller that asks nothing in between: the
     // records are read once at the start, and each site's hits are listed once it and every site before it have
