@@ -36,8 +36,8 @@ const QString commandsHelp = u"Searches MP3 server sites from a shell. Without a
                              "  details --site N ID                  print the FTP URL of track ID of site N\n"
                              "  sites                                list the sites, without their passwords\n"
                              "\n"
-                             "Exit status: 0 when every site asked answered, 1 when one failed, 2 for bad usage or\n"
-                             "settings that cannot be read, 130 after Ctrl+C."_s;
+                             "Exit status: 0 when every site asked answered, 1 when one failed or the output could\n"
+                             "not be written, 2 for bad usage or settings that cannot be read, 130 after Ctrl+C."_s;
 
 // Where a reason asks the user to mend a site record.
 const QString settingsPlace = u"the settings file"_s;

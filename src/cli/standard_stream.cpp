@@ -54,8 +54,20 @@ bool StandardStream::write(QStringView text)
     const InterruptWatch::Hearing blocking(false);
     if (InterruptWatch::isInterrupted() && !m_terminal)
         return false;
+    for (qsizetype start = 0; start < bytes.size();) {
+        const qsizetype newline = bytes.indexOf('\n', start);
+        const qsizetype end = newline < 0 ? bytes.size() : newline + 1;
+        if (!writeWhole(QByteArrayView(bytes).sliced(start, end - start)))
+            return false;
+        start = end;
+    }
+    return true;
+}
+
+bool StandardStream::writeWhole(QByteArrayView bytes)
+{
     for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(m_descriptor, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t written = ::write(m_descriptor, bytes.data() + done, size_t(bytes.size() - done));
         if (written >= 0) {
             done += written;
         } else if (errno == EPIPE) {

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
 // Standard output or standard error, written with no buffer of our own, so that a failed write is seen at once and
-// what was written is out even when the process ends abruptly. Each call's text goes out in one write where the
-// system allows, so lines come whole.
+// what was written is out even when the process ends abruptly. Each line goes out in one write, which a pipe takes
+// whole or not at all up to 4 KiB, so that a Ctrl+C while it is full leaves no line cut short.
 class StandardStream
 {
 public:
@@ -20,6 +21,8 @@ public:
     QString failure() const { return m_failure; }
 
 private:
+    bool writeWhole(QByteArrayView bytes);
+
     int m_descriptor;
     bool m_terminal;
     QString m_failure;
