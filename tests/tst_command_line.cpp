@@ -31,7 +31,7 @@ std::tuple<int, QByteArray, QByteArray> tunedrop(QStringList arguments, const QS
         }
     });
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+    for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s, u"QT_LOGGING_RULES"_s})
         environment.remove(name);
     const QTemporaryDir nowhere;
     environment.insert(u"XDG_CONFIG_HOME"_s, configHome.isEmpty() ? nowhere.path() : configHome);

@@ -157,9 +157,9 @@ int CommandLine::search(const SiteStore& store, const QString& keywords, std::op
     NetworkModule transfer;
     QtEventDelivery events;
     const bool json = m_parser.isSet(m_json);
-    // Progress is for a person at a terminal; a script reading JSON, or a log of standard error, wants none.
+    // Progress is for a person at a terminal: a script reading JSON wants none, and log lines would run into it.
     std::optional<StatusLine> status;
-    if (!json && m_err.isTerminal() && qgetenv("TERM") != "dumb")
+    if (!json && m_err.isTerminal() && qgetenv("TERM") != "dumb" && qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         status.emplace(m_err);
     HitPrinter printer(m_out, m_err, json ? HitPrinter::Format::Json : HitPrinter::Format::Text,
                        status ? &*status : nullptr);
