@@ -61,8 +61,13 @@ void StatusLine::siteAsked(int site, const QString& name)
         return;
     m_asking.insert(site, HitPrinter::siteLabel(site, name));
     ++m_sites;
+    // Drawn once the event loop runs, when every site asked together is in the count.
+    if (!m_tick.isActive())
+        QTimer::singleShot(0, &m_tick, [this] {
+            if (!m_asking.isEmpty())
+                draw();
+        });
     m_tick.start();
-    draw();
 }
 
 void StatusLine::siteEnded(int site)
