@@ -6,8 +6,10 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QStringList>
-#include <QTextStream>
 
+#include "standard_stream.h"
+
+class SearchRun;
 class SettingsBacking;
 class SiteStore;
 
@@ -20,6 +22,7 @@ public:
     {
         Success = 0,
         SiteFailed = 1,
+        OutputFailed = 1,
         BadUsage = 2
     };
 
@@ -29,6 +32,7 @@ public:
     int run(const QStringList& arguments);
 
 private:
+    int runCommand(const QStringList& arguments);
     int search(const SiteStore& store, const QString& keywords, std::optional<int> site);
     int showDetails(const SiteStore& store, int site, const QString& trackId);
     int listSites(const SiteStore& store);
@@ -42,6 +46,8 @@ private:
     QCommandLineOption m_config;
     QCommandLineOption m_site;
     QCommandLineOption m_json;
-    QTextStream m_out;
-    QTextStream m_err;
+    StandardStream m_out;
+    StandardStream m_err;
+    // The run that Ctrl+C stops, while one goes on.
+    SearchRun* m_run = nullptr;
 };

@@ -1,8 +1,12 @@
 #include "search_run.h"
 
+#include <algorithm>
+
 #include <QScopeGuard>
 
+#include "event_delivery.h"
 #include "ftp_link.h"
+#include "http_reply.h"
 #include "run_listener.h"
 #include "search_log.h"
 #include "site_request.h"
@@ -28,7 +32,7 @@ void log(const SiteReport& report)
 
 SearchRun::SearchRun(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events, RunListener& listener,
                      QString settingsPlace)
-    : m_store(store), m_listener(listener, m_stop), m_fetcher(store, transfer, events, m_stop),
+    : m_store(store), m_listener(listener, m_stop), m_events(events), m_fetcher(store, transfer, events, m_stop),
       m_settingsPlace(std::move(settingsPlace))
 {
 }
@@ -53,11 +57,24 @@ QList<SiteReport> SearchRun::runAtOnce(const QString& keywords)
         for (int site = 1; site <= sites; ++site)
             records.append(m_store.record(site));
         std::vector<PageFetcher::Pending> requests;
-        for (int site = 1; site <= sites; ++site)
-            requests.push_back(m_fetcher.start(site, records.at(site - 1), searchRequest(keywords), Reading::Rows));
         for (int site = 1; site <= sites; ++site) {
-            const auto wait = [&] { return m_fetcher.wait(requests.at(site - 1)); };
-            takeTurn(site, records.at(site - 1).name, wait, reports);
+            requests.push_back(m_fetcher.start(site, records.at(site - 1), searchRequest(keywords), Reading::Rows));
+            m_listener.siteAsked(site, records.at(site - 1).name);
+        }
+        const auto hasEnded = [](const PageFetcher::Pending& pending) {
+            return pending.unsent || pending.reply->isFinished();
+        };
+        while (!requests.empty()) {
+            const auto ended = std::find_if(requests.begin(), requests.end(), hasEnded);
+            if (ended == requests.end()) {
+                m_stop.leaveIfStopped();
+                m_events.waitAndDeliver();
+                continue;
+            }
+            PageFetcher::Pending pending = std::move(*ended);
+            requests.erase(ended);
+            const auto wait = [&] { return m_fetcher.wait(pending); };
+            takeTurn(pending.site, records.at(pending.site - 1).name, wait, reports);
         }
     });
 }

@@ -47,8 +47,8 @@ public:
     // those the store last loaded or stored.
     QList<SiteReport> run(const QString& keywords, std::optional<int> onlySite = std::nullopt);
     // The same search with every counted site asked at once, for a caller that asks nothing in between: the
-    // records are read once at the start, and each site's hits are listed once it and every site before it have
-    // answered, so that what is listed, and in what order, is what run() would list.
+    // records are read once at the start, and each site takes its turn as soon as its answer has come, so that a
+    // slow or silent site holds up no other. The reports come in the order the sites ended.
     QList<SiteReport> runAtOnce(const QString& keywords);
     // Fetches the details page of a track of `site` and builds its FTP URL with the site's account.
     TrackDetails fetchTrackDetails(int site, const QString& trackId);
@@ -69,6 +69,7 @@ private:
     const SiteStore& m_store;
     RunStop m_stop;
     StoppingListener m_listener;
+    EventDelivery& m_events;
     PageFetcher m_fetcher;
     QString m_settingsPlace;
     bool m_running = false;

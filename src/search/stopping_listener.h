@@ -13,6 +13,7 @@ public:
     StoppingListener(RunListener& listener, const RunStop& stop) : m_listener(listener), m_stop(stop) {}
 
     void runStarted() override { told(&RunListener::runStarted); }
+    void siteAsked(int site, const QString& name) override { told(&RunListener::siteAsked, site, name); }
     void siteStarted(int site, const QString& name) override { told(&RunListener::siteStarted, site, name); }
     void siteEnded(const SiteReport& report) override { told(&RunListener::siteEnded, report); }
     void scanStarted(int site) override { told(&RunListener::scanStarted, site); }
