@@ -7,7 +7,7 @@
 
 #include <QStringList>
 
-#include "hit_printer.h"
+#include "site_report.h"
 #include "standard_stream.h"
 
 using namespace Qt::StringLiterals;
@@ -59,7 +59,7 @@ void StatusLine::siteAsked(int site, const QString& name)
 {
     if (m_asking.contains(site))
         return;
-    m_asking.insert(site, HitPrinter::siteLabel(site, name));
+    m_asking.insert(site, siteLabel(site, name));
     ++m_sites;
     // Drawn once the event loop runs, when every site asked together is in the count.
     if (!m_tick.isActive())
