@@ -7,7 +7,7 @@ struct TransferError
 {
     enum class Kind
     {
-        // The address is not one a request can be sent to, or another request is still under way.
+        // Nothing was sent: the address is not a web address, or libcurl could not take the request on.
         CannotStart,
         // The site record has no address, so no request was sent.
         NoAddress,
