@@ -68,8 +68,11 @@ TransferError curlFailure(CURL* easy, CURLcode result, const char* errorText)
         return {Kind::TimedOut, {}};
     case CURLE_TOO_MANY_REDIRECTS:
         return {Kind::RedirectRefused, u"too many redirects"_s};
+    // Redirects to another scheme are refused before libcurl would follow them, so this is an answer of HTTP/0.9, or
+    // of another protocol or version, which libcurl takes for one.
     case CURLE_UNSUPPORTED_PROTOCOL:
-        return {Kind::RedirectRefused, u"to another kind of address"_s};
+    case CURLE_WEIRD_SERVER_REPLY:
+        return {Kind::NotHttp, {}};
     case CURLE_PEER_FAILED_VERIFICATION: {
         long check = 0;
         curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &check);

@@ -32,7 +32,7 @@ CurlHandle::CurlHandle(const HttpRequest& request, const TransferConfig& config)
     set(m_easy, CURLOPT_BUFFERSIZE, 1L << 20);
     if (!config.testAuthorityFile.isEmpty())
         set(m_easy, CURLOPT_CAINFO, config.testAuthorityFile.toLocal8Bit().constData());
-    if (lcCurl().isDebugEnabled()) {
+    if (lcFetch().isDebugEnabled()) {
         set(m_easy, CURLOPT_VERBOSE, 1L);
         set(m_easy, CURLOPT_DEBUGFUNCTION, &logCurlText);
     }
@@ -59,6 +59,9 @@ void CurlHandle::setAccount(const HttpRequest& request)
     // to another origin that a redirect leads to.
     set(m_easy, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC | CURLAUTH_DIGEST));
     set(m_easy, CURLOPT_UNRESTRICTED_AUTH, 0L);
+    // An empty account is no account: libcurl would send it as "Authorization: Basic Og==".
+    if (request.userName.isEmpty() && request.password.isEmpty())
+        return;
     set(m_easy, CURLOPT_USERNAME, request.userName.toUtf8().constData());
     set(m_easy, CURLOPT_PASSWORD, request.password.toUtf8().constData());
 }

@@ -5,8 +5,6 @@
 #include <QList>
 #include <QString>
 
-Q_LOGGING_CATEGORY(lcCurl, "tunedrop.fetch", QtWarningMsg)
-
 namespace {
 
 bool isHeaderNamed(QByteArrayView line, QByteArrayView name)
@@ -15,7 +13,31 @@ bool isHeaderNamed(QByteArrayView line, QByteArrayView name)
            line.first(name.size()).compare(name, Qt::CaseInsensitive) == 0;
 }
 
+bool endsToken(char c)
+{
+    return QByteArrayView(" \t'\"=<>(),;").contains(c);
+}
+
 } // namespace
+
+QByteArray withoutAccounts(QByteArrayView line)
+{
+    QByteArray shown;
+    while (!line.isEmpty()) {
+        const auto end = std::find_if(line.begin(), line.end(), endsToken);
+        const QByteArrayView token = line.first(end - line.begin());
+        const qsizetype at = token.lastIndexOf('@');
+        const qsizetype scheme = token.indexOf("://");
+        const qsizetype start = scheme >= 0 && scheme < at ? scheme + 3 : 0;
+        if (at < 0)
+            shown += token;
+        else
+            shown += token.first(start).toByteArray() + "***" + token.sliced(at).toByteArray();
+        shown += line.sliced(token.size()).first(std::min<qsizetype>(1, line.size() - token.size()));
+        line = line.sliced(std::min(line.size(), token.size() + 1));
+    }
+    return shown;
+}
 
 QByteArray visibleLine(QByteArrayView line)
 {
@@ -42,7 +64,7 @@ int logCurlText(CURL*, curl_infotype type, char* data, size_t size, void*)
         if (line.isEmpty() || isHeaderNamed(line, "Authorization") || isHeaderNamed(line, "Proxy-Authorization") ||
             (type == CURLINFO_TEXT && line.contains("user")))
             continue;
-        qCDebug(lcCurl).noquote() << direction << QString::fromLatin1(visibleLine(line));
+        qCDebug(lcFetch).noquote() << direction << QString::fromLatin1(visibleLine(withoutAccounts(line)));
     }
     return 0;
 }

@@ -2,13 +2,33 @@
 
 #include <stdexcept>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "curl_reply.h"
 #include "finished_reply.h"
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// libcurl writes the session keys of every secure connection to the file SSLKEYLOGFILE names, for a person tracing
+// them, and would create it readable by everyone. It is made here first, readable by its owner alone; a file that
+// exists keeps its mode.
+void makeKeyLogPrivate()
+{
+    const QByteArray fileName = qgetenv("SSLKEYLOGFILE");
+    if (fileName.isEmpty())
+        return;
+    if (const int file = ::open(fileName.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600); file >= 0)
+        ::close(file);
+}
+
+} // namespace
+
 CurlTransfer::CurlTransfer(TransferConfig config) : m_config(std::move(config))
 {
+    makeKeyLogPrivate();
     // Not thread-safe, but this is the only place libcurl is set up, and no other thread of the program uses it.
     if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
         throw std::runtime_error("libcurl could not be set up");

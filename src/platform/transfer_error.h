@@ -18,6 +18,8 @@ struct TransferError
         // The module that speaks HTTP could not be loaded; the detail names its file and why.
         NoNetworkModule,
         CouldNotConnect,
+        // What came back has no HTTP status line, as with a server of another protocol or of HTTP/0.9.
+        NotHttp,
         TimedOut,
         // Still under way when the time allowed for a whole request had passed.
         TooSlow,
