@@ -16,6 +16,8 @@ QString TransferError::reason() const
         return u"too slow"_s;
     case Kind::CouldNotConnect:
         return withDetail(u"no answer"_s);
+    case Kind::NotHttp:
+        return u"not an HTTP answer"_s;
     case Kind::TimedOut:
         return withDetail(u"no answer in time"_s);
     case Kind::HttpStatus:

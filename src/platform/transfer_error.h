@@ -7,11 +7,13 @@ struct TransferError
 {
     enum class Kind
     {
-        // The address is not one a request can be sent to, or another request is still under way.
+        // Nothing was sent: the address is not a web address, or libcurl could not take the request on.
         CannotStart,
         // The module that speaks HTTP could not be loaded; the detail names its file and why.
         NoNetworkModule,
         CouldNotConnect,
+        // What came back has no HTTP status line, as with a server of another protocol or of HTTP/0.9.
+        NotHttp,
         TimedOut,
         // Still under way when the time allowed for a whole request had passed.
         TooSlow,
