@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <QStringEncoder>
 
 #include "hit_row.h"
 #include "marker_split.h"
@@ -137,21 +138,39 @@ void checkHit(const HitRow& hit, QStringView row)
     require(cutHitRow(rebuilt).fields == fields, "a row rebuilt from its fields cuts differently", rebuilt);
 }
 
+// The page as text, in a charset that does not keep ASCII bytes, so that it is decoded as it arrives and cut as text.
+QByteArray asUtf16(const QString& text)
+{
+    QStringEncoder encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    return encoder.encode(text);
+}
+
+// The rows of a body handed to the scan in reads of `size` bytes.
+QList<HitRow> rowsInReads(QByteArrayView body, QByteArrayView charset, qsizetype size)
+{
+    ResultScan scan;
+    scan.bodyStarted(charset);
+    for (qsizetype at = 0; at < body.size(); at += size)
+        scan.bodyRead(body.sliced(at, std::min(size, body.size() - at)));
+    return scan.takeRows();
+}
+
 void scan(const QString& page)
 {
-    ResultScan scan(page);
     MarkerSplit rows(page, u"<TR");
     int hits = 0;
     bool ended = false;
-    for (qsizetype k = 2; const std::optional<HitRow> hit = scan.nextRow(); k += 2) {
+    qsizetype k = 2;
+    for (const HitRow& hit : ResultScan::rowsOf(asUtf16(page), "UTF-16LE")) {
         require(!ended, "a row handed out after one that did not fit", page);
         // Each row handed out is the next even row piece, so the scan reads rows 2, 4, ... in order.
         const std::optional<QStringView> row = rows.piece(k);
         require(row.has_value(), "a row handed out that the page does not have", page);
-        require(cutHitRow(*row).fields == hit->fields, "a row handed out is not the page's next even row", *row);
-        checkHit(*hit, *row);
-        ended = !hit->isComplete();
-        hits += hit->isComplete() ? 1 : 0;
+        require(cutHitRow(*row).fields == hit.fields, "a row handed out is not the page's next even row", *row);
+        checkHit(hit, *row);
+        ended = !hit.isComplete();
+        hits += hit.isComplete() ? 1 : 0;
+        k += 2;
     }
     require(hits <= ResultScan::mostHits, "more hits than the scan's rows", page);
     if (!ended && hits < ResultScan::mostHits)
@@ -160,19 +179,25 @@ void scan(const QString& page)
 
 } // namespace
 
-// The page cut as bytes must give the very hits of the same page decoded whole and cut as text.
-void compareBytesWithText(const Page& bytes, const QString& text)
+// The page cut as bytes must give the very hits of the same page decoded and cut as text, and a page read in small
+// pieces the very hits of the page read at once.
+void compareReadings(QByteArrayView bytes, const QString& text)
 {
-    ResultScan byBytes(bytes);
-    ResultScan byText(text);
-    for (;;) {
-        const std::optional<HitRow> fromBytes = byBytes.nextRow();
-        const std::optional<HitRow> fromText = byText.nextRow();
-        require(fromBytes.has_value() == fromText.has_value(), "the byte scan ends elsewhere than the text scan", text);
-        if (!fromBytes)
-            return;
-        require(fromBytes->fields == fromText->fields, "the byte scan cuts other fields than the text scan", text);
-    }
+    const auto fields = [](const QList<HitRow>& rows) {
+        QList<QStringList> all;
+        for (const HitRow& row : rows)
+            all.append(row.fields);
+        return all;
+    };
+    const QList<QStringList> whole = fields(ResultScan::rowsOf(bytes, {}));
+    require(fields(ResultScan::rowsOf(asUtf16(text), "UTF-16LE")) == whole,
+            "the byte scan cuts other rows than the text scan", text);
+    // Small enough to part markers and characters, the size taken from the page itself; larger for a large page,
+    // so that each run stays quick.
+    const qsizetype size =
+        bytes.isEmpty() ? 1 : 1 + static_cast<unsigned char>(bytes.front()) % (bytes.size() > 4096 ? 251 : 7);
+    require(fields(rowsInReads(bytes, {}, size)) == whole, "bytes read in pieces cut other rows", text);
+    require(fields(rowsInReads(asUtf16(text), "UTF-16LE", size)) == whole, "text read in pieces cuts other rows", text);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -180,7 +205,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Without a charset the body is read as UTF-8 when it is valid UTF-8, else as Windows-1252.
     const Page bytes(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), {});
     const QString page = bytes.text();
-    compareBytesWithText(bytes, page);
+    compareReadings(bytes.body(), page);
     checkSplit(page, u"<TR");
     // A marker cut from the page itself may overlap itself ("aa" in "aaa"), which "<TR" never does.
     if (page.size() >= 2)

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include "body_reader.h"
 #include "hit_row.h"
 #include "network_module.h"
 #include "qt_event_delivery.h"
@@ -13,27 +14,21 @@
 
 using namespace Qt::StringLiterals;
 
-// The per-user settings store pointed at a fresh temporary folder for as long as this lives.
+// The user's settings file, in a fresh temporary folder for as long as this lives.
 struct TemporarySettings
 {
     // The file holds passwords, so it is its owner's alone; Qt repeats the owner's bits as the current user's.
     static constexpr auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
 
-    TemporarySettings() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); }
-
-    QString fileName() const { return QtSettingsBacking::fileName(u"Tunedrop"_s); }
+    QString fileName() const { return backing.fileName(); }
     void setSite(int site, const QString& name, const QString& address, const QString& path = u"/mp3/"_s,
                  const QString& user = {}, const QString& password = {})
     {
-        QList<SiteStore::Value> values;
-        // In the order of SiteStore::Key.
-        for (const QString& value : {name, address, path, user, password})
-            values.append({site, SiteStore::Key(values.size()), value});
-        store.write(values);
+        QVERIFY(!store.write({{site, {name, address, path, user, password}}}));
     }
 
     QTemporaryDir folder;
-    QtSettingsBacking backing;
+    QtSettingsBacking backing{folder.path() + u"/Tunedrop/Tunedrop.conf"_s};
     SiteStore store{backing};
 };
 
@@ -59,16 +54,33 @@ struct CannedTransfer final : HttpTransfer
         std::optional<TransferError> error = std::nullopt;
         // A silent site's answer never comes: the request runs until it is ended.
         bool silent = false;
+        // The body as bytes in a charset of its own, instead of the page; and the size of each read, whole if 0.
+        QByteArray body = page.toUtf8();
+        QByteArray charset = "UTF-8";
+        qsizetype readSize = 0;
     };
 
     struct Reply final : HttpReply
     {
-        Reply(int& counter, Answer answer) : alive(++counter), answer(std::move(answer)) {}
+        Reply(int& counter, Answer answer, BodyReader* reader)
+            : alive(++counter), answer(std::move(answer)), reader(reader)
+        {
+        }
         ~Reply() override { --alive; }
         bool isFinished() const override { return !answer.silent; }
-        HttpAnswer takeAnswer() override { return {answer.page.toUtf8(), "UTF-8", answer.error}; }
+        HttpAnswer takeAnswer() override
+        {
+            if (!reader)
+                return {answer.body, answer.charset, answer.error};
+            reader->bodyStarted(answer.charset);
+            const qsizetype size = answer.readSize > 0 ? answer.readSize : answer.body.size();
+            for (qsizetype at = 0; at < answer.body.size(); at += size)
+                reader->bodyRead(QByteArrayView(answer.body).sliced(at).first(std::min(size, answer.body.size() - at)));
+            return {{}, answer.charset, answer.error};
+        }
         int& alive;
         Answer answer;
+        BodyReader* reader;
     };
 
     std::function<Answer(const HttpRequest&)> answer = [](const HttpRequest&) { return Answer{}; };
@@ -79,7 +91,7 @@ struct CannedTransfer final : HttpTransfer
     std::unique_ptr<HttpReply> start(const HttpRequest& request) override
     {
         requests.append(request);
-        return std::make_unique<Reply>(repliesAlive, answer(request));
+        return std::make_unique<Reply>(repliesAlive, answer(request), request.reader);
     }
 };
 

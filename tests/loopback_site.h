@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <httplib.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 // An HTTP site on 127.0.0.1 and a free port, run by cpp-httplib on a thread of its own: the server given, with any
 // routes it has, else a catch-all that records every request as one line, holds it while told to, then hands it to
@@ -87,4 +89,18 @@ private:
     bool m_stopping = false;
     Handler m_handler;
     std::vector<std::string> m_requests;
+};
+
+// A server that answers every connection with the same bytes, whatever was asked, then closes it.
+struct RawServer final : httplib::Server
+{
+    explicit RawServer(std::string answer) : answer(std::move(answer)) {}
+    bool process_and_close_socket(socket_t socket) override
+    {
+        char request[4096];
+        const bool answered = ::recv(socket, request, sizeof request, 0) > 0 &&
+                              ::send(socket, answer.data(), answer.size(), MSG_NOSIGNAL) > 0;
+        return ::close(socket) == 0 && answered;
+    }
+    std::string answer;
 };

@@ -24,6 +24,10 @@ private Q_SLOTS:
         row("empty text has no pieces", {}, {});
         row("matches do not overlap", u"aaa"_s, {{}, u"a"_s}, u"aa"_s);
         row("case must match", u"a<tr>b<Tr>c"_s, {u"a<tr>b<Tr>c"_s}, u"<TR"_s);
+        QStringList growing;
+        for (qsizetype length = 0; length <= 70; ++length)
+            growing << QString(length, u'<');
+        row("a marker at every place of a block", growing.join(u"<TR"_s), growing, u"<TR"_s);
     }
 
     void splitsAtEveryMarker()
@@ -32,10 +36,15 @@ private Q_SLOTS:
         QFETCH(QStringList, pieces);
         QFETCH(QString, marker);
         // Pieces are found on demand, so the split is asked from past the last piece back.
+        // A page whose charset keeps ASCII is cut as bytes.
         MarkerSplit split(text, marker);
+        const QByteArray bytes = text.toLatin1(), byteMarker = marker.toLatin1();
+        ByteMarkerSplit byteSplit(bytes, byteMarker);
         for (qsizetype n = pieces.size(); n >= -1; --n) {
             const auto piece = n >= 0 && n < pieces.size() ? std::optional<QStringView>(pieces[n]) : std::nullopt;
             QCOMPARE(split.piece(n), piece);
+            const std::optional<QByteArrayView> bytePiece = byteSplit.piece(n);
+            QCOMPARE(bytePiece ? QString::fromLatin1(*bytePiece) : u"none"_s, piece ? piece->toString() : u"none"_s);
         }
     }
 
@@ -67,6 +76,57 @@ private Q_SLOTS:
         QCOMPARE(cutHitRow(text).promptText(), prompt);
     }
 
+    // A result page read as it arrives, in reads of every size down to one byte, which part markers, CR/LF and
+    // characters: the same rows, in the same charset, as the page read at once. Without a named charset the page is
+    // UTF-8 only if the whole of it is.
+    void readsAPageAlikeInAnyReads_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("charset");
+        QTest::addColumn<qsizetype>("readSize");
+        QTest::addColumn<QStringList>("listed");
+        const auto page = [](const QString& track) { return resultPage({hitRow(u"1"_s, track)}).toUtf8(); };
+        const auto hit = [](const QString& track) { return QStringList{u"1	"_s + track + u"\tArtist\tAlbum"_s}; };
+        const QString text = u"M\u00f6tley \u20ac \U0001F600"_s;
+        QTest::newRow("markers and CR/LF")
+            << resultPage({hitRow(u"1"_s, u"a"_s), hitRow(u"2"_s, u"b\r\nc"_s)})
+                   .replace(u"<TR>"_s, u"\r\n<TR>"_s)
+                   .toUtf8()
+            << QByteArray() << qsizetype(1) << hit(u"a"_s) + QStringList{u"2\tb\r\nc\tArtist\tAlbum"_s};
+        QTest::newRow("UTF-8") << page(text) << QByteArray() << qsizetype(1) << hit(text);
+        QTest::newRow("UTF-16, decoded as it comes")
+            << QByteArray(QStringEncoder(QStringEncoder::Utf16LE).encode(QString::fromUtf8(page(text))))
+            << QByteArray("UTF-16LE") << qsizetype(1) << hit(text);
+        QTest::newRow("invalid UTF-8 after the rows")
+            << page(u"\u00e9"_s) + "\x80" << QByteArray() << qsizetype(1) << hit(u"\u00c3\u00a9"_s);
+        QTest::newRow("a character cut off at the end")
+            << page(u"\u00e9"_s) + "\xE2\x82" << QByteArray() << qsizetype(1) << hit(u"\u00c3\u00a9"_s);
+        QTest::newRow("rows after 32 MiB of other text")
+            << QByteArray(32 << 20, 'x') + page(u"a"_s) << QByteArray() << qsizetype((1 << 20) + 1) << hit(u"a"_s);
+    }
+
+    void readsAPageAlikeInAnyReads()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, charset);
+        QFETCH(qsizetype, readSize);
+        QFETCH(QStringList, listed);
+        for (const qsizetype size : {qsizetype(0), readSize}) {
+            RunHarness<CannedTransfer> harness;
+            harness.transfer.answer = [&](const HttpRequest&) {
+                return Canned{.body = body, .charset = charset, .readSize = size};
+            };
+            harness.settings.setSite(1, u"One"_s, u"one"_s);
+            harness.summaries(u"x"_s);
+            QStringList seen;
+            for (const RunEvent& event : std::as_const(harness.listener.events)) {
+                if (event.kind == RunEvent::Kind::Listed)
+                    seen << event.text;
+            }
+            QCOMPARE(seen, listed);
+        }
+    }
+
     // The second link's rest after its first "ftp://:@", if it is safe to show, after the account, which is
     // percent-encoded so that it comes back intact and the address keeps its host; the rest goes in as it is.
     void buildsTheFtpUrlFromTheDetailsPage_data()
@@ -92,17 +152,30 @@ private Q_SLOTS:
             << link(u"h/"_s + QString(2046, u'a')) << Text(url + u"h/"_s + QString(2046, u'a'));
         QTest::newRow("2,049 characters") << link(u"h/"_s + QString(2047, u'a')) << Text();
         QTest::newRow("@ before the first /") << link(u"good.example:21@evil.example/x.mp3"_s) << Text();
+        // The host is ASCII, so nothing there can pass for a "/" or a "."; a name comes in its xn-- form.
+        QTest::newRow("division slash in the host") << link(u"good.example\u2215evil.example/x.mp3"_s) << Text();
+        QTest::newRow("ideographic full stop in the host") << link(u"evil\u3002example/x.mp3"_s) << Text();
+        QTest::newRow("a port that is no number") << link(u"h:2l/x.mp3"_s) << Text();
+        QTest::newRow("xn-- name with a port")
+            << link(u"xn--caf-dma.example:21/a"_s) << Text(url + u"xn--caf-dma.example:21/a"_s);
+        QTest::newRow("IPv6 literal with a port") << link(u"[::1]:2121/a"_s) << Text(url + u"[::1]:2121/a"_s);
+        // A mark is refused where it would sit on a "/", and kept where it makes an accented letter.
+        QTest::newRow("a combining mark starting a segment") << link(u"h/a/\u0336x.mp3"_s) << Text();
+        QTest::newRow("café.mp3, precomposed and decomposed")
+            << link(u"h/caf\u00e9.mp3/cafe\u0301.mp3"_s) << Text(url + u"h/caf\u00e9.mp3/cafe\u0301.mp3"_s);
         const auto character = [](char32_t c) { return c > 0xFFFF ? QString::fromUcs4(&c, 1) : QChar(char16_t(c)); };
         // The ends of each refused range: controls; format characters (soft hyphen, ALM, zero-width space, LRM, RLM,
-        // bidi controls, BOM, the interlinear annotation marks, tags); line and paragraph separators; the blank Hangul
-        // fillers; lone surrogates; private use; unassigned.
+        // bidi controls, BOM, the interlinear annotation marks, tags); line and paragraph separators; the other
+        // default-ignorables (blank Hangul fillers, grapheme joiner, Khmer inherent vowels, variation selectors); the
+        // blank braille pattern; lone surrogates; private use; unassigned.
         for (const char32_t c :
-             {0x00,   0x1F,   0x7F,   0x9F,   0xAD,   0x61C,   0x200B,   0x200E, 0x200F, 0x202A, 0x202E,
-              0x2066, 0x2069, 0xFEFF, 0xFFF9, 0xFFFB, 0xE0001, 0xE007F,  0x2028, 0x2029, 0x115F, 0x1160,
-              0x3164, 0xFFA0, 0xD800, 0xDFFF, 0xE000, 0xF8FF,  0x10FFFD, 0x378,  0x2065, 0xFFFF})
+             {0x00,   0x1F,   0x7F,   0x9F,   0xAD,     0x61C,   0x200B,  0x200E, 0x200F,  0x202A,  0x202E,
+              0x2066, 0x2069, 0xFEFF, 0xFFF9, 0xFFFB,   0xE0001, 0xE007F, 0x2028, 0x2029,  0x115F,  0x1160,
+              0x3164, 0xFFA0, 0x34F,  0x17B4, 0x17B5,   0x180B,  0xFE00,  0xFE0F, 0xE0100, 0xE01EF, 0x2800,
+              0xD800, 0xDFFF, 0xE000, 0xF8FF, 0x10FFFD, 0x378,   0x2065,  0xFFFF})
             QTest::addRow("U+%04X", unsigned(c)) << link(u"h/a"_s + character(c)) << Text();
         // Their neighbours, which show as what they are.
-        for (const char32_t c : {0x20, 0x7E, 0xA0, 0x1161, 0x202F, 0x3165, 0xFFFC, 0x1F600})
+        for (const char32_t c : {0x20, 0x7E, 0xA0, 0x1161, 0x202F, 0x3165, 0xFFFC, 0x1F600, 0x2801, 0x0336})
             QTest::addRow("U+%04X", unsigned(c))
                 << link(u"h/a"_s + character(c)) << Text(url + u"h/a"_s + character(c));
     }

@@ -7,6 +7,16 @@
 
 using Box = Answer;
 
+// What stands at the settings file's name: the file, a symbolic link to it, a named pipe, or nothing, under a plain
+// file where its folder should be.
+enum class Place
+{
+    File,
+    Link,
+    Pipe,
+    FileForFolder
+};
+
 namespace {
 
 // Whether this process has mapped the HTTP stack, or any of what it brings; false when it cannot tell, so that a
@@ -112,6 +122,17 @@ private Q_SLOTS:
         QCOMPARE(harness.canned.requests.size(), 1);
         QCOMPARE(harness.canned.requests[0].body, "album=blue&Sort=ID");
         QCOMPARE(harness.window.findChild<QLabel*>(u"lblSiteReport"_s)->text(), u"1 site: 1 answered"_s);
+        // Options: down the names, addresses and paths, to OK and Cancel, then down the user names and passwords.
+        QStringList expected;
+        for (const QString& column : u"Name Addr Path cmdOK cmdCancel User Pass"_s.split(u' '))
+            for (int site = 1; site <= (column.startsWith(u"cmd"_s) ? 1 : 5); ++site)
+                expected << (column.startsWith(u"cmd"_s) ? column : u"txt%1%2"_s.arg(column).arg(site));
+        QVERIFY(harness.options([&](QWidget*) {
+            order.clear();
+            for (int i = 0; i < 28; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+                order << QApplication::focusWidget()->objectName();
+        }));
+        QCOMPARE(order, expected << u"txtName1"_s);
     }
 
     // The pane shows what the site gave to the character, markup, a non-breaking space and a line break in a field
@@ -214,13 +235,13 @@ private Q_SLOTS:
     // has no name, user name and password included; rows 2 to 5 show what is stored, never a default. An unquoted
     // comma, which the settings format takes for a list, reads as the text it is, and a broken file reads too. A file
     // that is a symbolic link is read through it, but writing through it would rewrite the target, dropping the lines
-    // the settings format cannot parse, and narrow the target's mode; a file over 1 MiB, which the settings format
-    // would read whole, is neither read nor written. OK says so, naming the file, and keeps the edits; a search then
-    // meets a file it cannot read as an unexpected failure.
+    // the settings format cannot parse, and narrow the target's mode. A pipe would hold up the window for good and a
+    // file over 1 MiB be read whole: they are refused before they are read, Options says why as it opens and OK
+    // writes nothing, and a search says why too, lists nothing and leaves the window open. OK names the file.
     void optionsShowAndStoreTheSettingsFile_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("linked");
+        QTest::addColumn<Place>("place");
         // Site 1's five boxes as they first show; the other sites' are empty unless site 3 is stored.
         QTest::addColumn<QStringList>("shown");
         // Why OK cannot store, when it cannot.
@@ -228,33 +249,38 @@ private Q_SLOTS:
         const QStringList defaults{u"Quillfen"_s, u"localhost:8765"_s, u"/mp3/"_s, {}, {}}, others(20, {});
         const QStringList three = QStringList(5, {}) + u"Three t /t/ tu tp"_s.split(u' ') + QStringList(10, {});
         const auto row = [](const char* name, const QByteArray& content, const QStringList& shown,
-                            const QString& refusal = {}) {
-            QTest::newRow(name) << content << refusal.contains(u"link"_s) << shown << refusal;
-        };
+                            const QString& refusal = {},
+                            Place place = Place::File) { QTest::newRow(name) << content << place << shown << refusal; };
         const QByteArray one = "[Site1]\nName=n\nPass=p\n", longer(40000, 'a');
-        row("no file", {}, defaults + others);
+        row("no file, nor the folders it lies in", {}, defaults + others);
         row("every key of two sites",
             one + "Addr=h:1\nPath=/p/\nUser=u\n[Site3]\nName=Three\nAddr=t\nPath=/t/\nUser=tu\nPass=tp\n",
             QStringList{u"n"_s, u"h:1"_s, u"/p/"_s, u"u"_s, u"p"_s} + three);
         row("site 1 unnamed", "[Site1]\nAddr=h\nPath=/m/\nUser=me\nPass=pw\n", defaults + others);
-        row("a space is a name", "[Site1]\nName=\" \"\nAddr=h\n", QStringList{u" "_s, u"h"_s, {}, {}, {}} + others);
+        row("spaces at both ends", "[Site1]\nName=\" \"\nAddr=h\nPass=\" p \"\n",
+            QStringList{u" "_s, u"h"_s, {}, {}, u" p "_s} + others);
         row("values over a box's default 32767 characters", "[Site1]\nName=n\nAddr=" + longer + "\nPass=" + longer,
             QStringList{u"n"_s, QString(40000, u'a'), {}, {}, QString(40000, u'a')} + others);
         row("a comma in a value", "[Site1]\nName=n\nPass=a,b\n", QStringList{u"n"_s, {}, {}, {}, u"a,b"_s} + others);
         row("binary junk", QByteArray("\x00\xFF\xFE[[[\x01=\n=\n\x80", 13), defaults + others);
         row("a symbolic link", one + "not a setting\n", QStringList{u"n"_s, {}, {}, {}, u"p"_s} + others,
-            u"symbolic link"_s);
-        row("over 1 MiB", one + QByteArray(1024 * 1024, ' '), QStringList(25, {}),
-            u"over 1 MiB, the most Tunedrop reads"_s);
+            u"is a symbolic link"_s, Place::Link);
+        row("exactly 1 MiB", one + QByteArray(1024 * 1024 - one.size(), ' '),
+            QStringList{u"n"_s, {}, {}, {}, u"p"_s} + others);
+        row("one byte over 1 MiB", one + QByteArray(1024 * 1024 + 1 - one.size(), ' '), QStringList(25, {}),
+            u"is over 1 MiB, the most Tunedrop reads"_s);
+        row("a named pipe", {}, QStringList(25, {}), u"is a named pipe, not a file"_s, Place::Pipe);
+        row("a plain file where the folder should be", {}, defaults + others, u"could not be written"_s,
+            Place::FileForFolder);
     }
 
-    // Every box is edited; OK stores them all, and leaves the file and the folder it makes their owner's alone,
-    // whatever the umask. Typing, Enter and Escape then neither store nor close; Cancel or the close box closes, and
-    // the next showing loads afresh.
+    // Every box is edited, a space put at both its ends; OK stores them all, and leaves the file and each folder it
+    // makes their owner's alone, whatever the umask. Typing, Enter and Escape then neither store nor close; Cancel or
+    // the close box closes, and the next showing loads afresh.
     void optionsShowAndStoreTheSettingsFile()
     {
         QFETCH(QByteArray, content);
-        QFETCH(bool, linked);
+        QFETCH(Place, place);
         QFETCH(QStringList, shown);
         QFETCH(QString, refusal);
         const mode_t umask = ::umask(0);
@@ -262,30 +288,38 @@ private Q_SLOTS:
         WindowHarness harness;
         const QString folder = harness.settings.folder.path(), fileName = harness.settings.fileName();
         const auto readable = TemporarySettings::ownerOnly | QFile::ReadOther;
-        QFile file(linked ? folder + u"/shared.conf"_s : fileName);
+        QFile file(place == Place::Link ? folder + u"/shared.conf"_s : fileName);
         if (!content.isEmpty()) {
             QVERIFY(QDir(folder).mkdir(u"Tunedrop"_s) && file.open(QIODevice::WriteOnly) && file.write(content) > 0);
-            QVERIFY(file.setPermissions(readable) && (!linked || file.link(fileName)));
+            QVERIFY(file.setPermissions(readable) && (place != Place::Link || file.link(fileName)));
             file.close();
         }
+        if (place == Place::Pipe)
+            QVERIFY(QDir(folder).mkdir(u"Tunedrop"_s) && ::mkfifo(QFile::encodeName(fileName).constData(), 0600) == 0);
+        QVERIFY(place != Place::FileForFolder || QFile(folder + u"/Tunedrop"_s).open(QIODevice::WriteOnly));
+        // Each folder that saving makes is its owner's alone.
+        QVERIFY(place != Place::File || !content.isEmpty() || QDir(folder).removeRecursively());
+        const bool unreadable = shown == QStringList(25, {});
         QStringList edited;
         QVERIFY(harness.options([&](QWidget* dialog) {
             QCOMPARE(values(dialog), shown);
+            QCOMPARE(harness.boxes.shown.size(), unreadable ? 1 : 0);
             // Reading it was enough to make a file of our own private.
             QVERIFY(content.isEmpty() ||
                     file.permissions() == (refusal.isEmpty() ? TemporarySettings::ownerOnly : readable));
             // A change in every box shows up any box that OK leaves out.
-            for (QLineEdit* box : dialog->findChildren<QLineEdit*>())
+            for (QLineEdit* box : dialog->findChildren<QLineEdit*>()) {
                 QTest::keyClick(box, '+');
+                box->setText(u' ' + box->text() + u' ');
+            }
             edited = values(dialog);
             dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
             QCOMPARE(values(dialog), edited);
             if (refusal.isEmpty())
                 QCOMPARE(values(dialog, &harness.settings.store), edited);
-            QCOMPARE(harness.boxes.shown.size(), refusal.isEmpty() ? 0 : 1);
-            QVERIFY(refusal.isEmpty() ||
-                    (harness.boxes.shown[0].contains(u"could not be saved"_s) &&
-                     harness.boxes.shown[0].contains(fileName) && harness.boxes.shown[0].contains(refusal)));
+            QCOMPARE(harness.boxes.shown.size(), (unreadable ? 1 : 0) + (refusal.isEmpty() ? 0 : 1));
+            for (const QString& box : std::as_const(harness.boxes.shown))
+                QVERIFY(box.contains(u"could not be"_s) && box.contains(fileName) && box.contains(refusal));
             // Enter would store and Escape close, were either to press a button.
             for (QLineEdit* box : dialog->findChildren<QLineEdit*>()) {
                 QTest::keyClicks(box, u"abandoned"_s);
@@ -294,23 +328,30 @@ private Q_SLOTS:
                 QCOMPARE(box->displayText(), secret ? QString(box->text().size(), u'*') : box->text());
             }
             QVERIFY(dialog->isVisible());
-            linked ? void(dialog->close()) : dialog->findChild<QPushButton*>(u"cmdCancel"_s)->click();
+            place == Place::Link ? void(dialog->close()) : dialog->findChild<QPushButton*>(u"cmdCancel"_s)->click();
             QVERIFY(!dialog->isVisible());
         }));
-        if (!refusal.isEmpty()) {
-            // A search meets a file it cannot read as an unexpected failure, and asks once that the program end.
-            QSignalSpy ending(&harness.window, &MainWindow::unexpectedFailure);
+        if (unreadable) {
+            // The file is neither replaced nor read.
+            QCOMPARE(QFileInfo(fileName).size(), content.size());
+            harness.window.show();
+            harness.boxes.shown.clear();
             harness.search(u"x"_s);
-            harness.search(u"x"_s);
-            QCOMPARE(ending.size(), linked ? 0 : 1);
-            QVERIFY(linked || harness.boxes.shown.last().contains(u"has to close after an unexpected failure"_s));
+            const QString report = harness.window.findChild<QLabel*>(u"lblSiteReport"_s)->text();
+            QVERIFY(report.contains(fileName) && report.contains(refusal));
+            QCOMPARE(harness.boxes.shown.size(), 1);
+            QVERIFY(harness.boxes.shown[0].contains(report));
+            QVERIFY(harness.canned.requests.isEmpty() && harness.window.isVisible());
+            harness.button(u"cmdExit"_s)->click();
+            QVERIFY(!harness.window.isVisible());
             return;
         }
+        if (!refusal.isEmpty())
+            return;
         QCOMPARE(values(nullptr, &harness.settings.store), edited);
         QCOMPARE(QFile::permissions(fileName), TemporarySettings::ownerOnly);
-        if (content.isEmpty())
-            QCOMPARE(QFile::permissions(folder + u"/Tunedrop"_s),
-                     TemporarySettings::ownerOnly | QFile::ExeOwner | QFile::ExeUser);
+        for (const QString& made : content.isEmpty() ? QStringList{folder, folder + u"/Tunedrop"_s} : QStringList())
+            QCOMPARE(QFile::permissions(made), TemporarySettings::ownerOnly | QFile::ExeOwner | QFile::ExeUser);
         QVERIFY(harness.options([&](QWidget* dialog) { QCOMPARE(values(dialog), edited); }));
     }
 

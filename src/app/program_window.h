@@ -10,6 +10,7 @@
 #include "qt_message_boxes.h"
 #include "qt_settings_backing.h"
 #include "site_store.h"
+#include "translations.h"
 
 // The main window as the program runs it: over the user's settings file, with the network module loaded at the
 // first search, the event loop and real message boxes, the program's icon and its desktop file name. An unexpected
@@ -35,6 +36,8 @@ protected:
 private:
     void setIcon();
 
+    // First, so that every text the window sets is translated.
+    Translations m_translations;
     QtSettingsBacking m_settings;
     SiteStore m_store{m_settings};
     // The module lies beside the window program.

@@ -1,13 +1,10 @@
 #include "command_line.h"
 
 #include <algorithm>
-#include <exception>
 #include <memory>
 
-#include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
-#include <QSettings>
+#include <QScopeGuard>
 
 #include "hit_printer.h"
 #include "ini_settings_backing.h"
@@ -18,6 +15,7 @@
 #include "search_run.h"
 #include "search_terms.h"
 #include "site_store.h"
+#include "status_line.h"
 #include "visible_text.h"
 
 using namespace Qt::StringLiterals;
@@ -31,20 +29,20 @@ const QString commandsHelp = u"Searches MP3 server sites from a shell. Without a
                              "  details --site N ID                  print the FTP URL of track ID of site N\n"
                              "  sites                                list the sites, without their passwords\n"
                              "\n"
-                             "Exit status: 0 when every site asked answered, 1 when one failed, 2 for bad usage or\n"
-                             "settings that cannot be read, 130 after Ctrl+C."_s;
+                             "Exit status: 0 when every site asked answered, 1 when one failed or the output could\n"
+                             "not be written, 2 for bad usage or settings that cannot be read, 130 after Ctrl+C."_s;
 
 // Where a reason asks the user to mend a site record.
 const QString settingsPlace = u"the settings file"_s;
 
-bool holdsSiteRecords(const QString& fileName)
+// Asks `run` what `ask` does, while the event loop hears Ctrl+C and stops it.
+template <typename Ask>
+auto askStoppably(SearchRun*& current, SearchRun& run, const Ask& ask)
 {
-    const QStringList sections = QSettings(fileName, QSettings::IniFormat).childGroups();
-    for (int site = 1; site <= SiteStore::siteCount; ++site) {
-        if (sections.contains(SiteStore::sectionName(site)))
-            return true;
-    }
-    return false;
+    current = &run;
+    const auto forget = qScopeGuard([&current] { current = nullptr; });
+    const InterruptWatch::Hearing heard(true);
+    return ask();
 }
 
 } // namespace
@@ -53,8 +51,8 @@ CommandLine::CommandLine()
     : m_help(m_parser.addHelpOption()), m_version(m_parser.addVersionOption()),
       m_config(u"config"_s, u"Read the sites from <file>, in the format of the user's own settings file."_s, u"file"_s),
       m_site(u"site"_s, u"Only site <n>, from 1 to 5."_s, u"n"_s),
-      m_json(u"json"_s, u"Write each hit and each site's summary as one JSON object a line."_s), m_out(stdout),
-      m_err(stderr)
+      m_json(u"json"_s, u"Write each hit and each site's summary as one JSON object a line."_s), m_out(STDOUT_FILENO),
+      m_err(STDERR_FILENO)
 {
     m_parser.setApplicationDescription(commandsHelp);
     m_parser.addOptions({m_config, m_site, m_json});
@@ -64,15 +62,35 @@ CommandLine::CommandLine()
 
 int CommandLine::run(const QStringList& arguments)
 {
+    // From here on the first Ctrl+C ends the program with its own status, whatever it is doing.
+    const InterruptWatch interrupts([this] {
+        if (m_run)
+            m_run->stop();
+    });
+    const int status = runCommand(arguments);
+    if (InterruptWatch::isInterrupted())
+        return InterruptWatch::exitStatus;
+    // Output that never arrived must not read as success, least of all to a script.
+    if (!m_out.failure().isEmpty()) {
+        m_err.write(u"tunedrop: cannot write the output: "_s + m_out.failure() + u'\n');
+        return OutputFailed;
+    }
+    return status;
+}
+
+int CommandLine::runCommand(const QStringList& arguments)
+{
     // The printer reports each failed site on standard error once; the run's own warning would repeat it.
     QLoggingCategory::setFilterRules(u"tunedrop.search.warning=false"_s);
     if (!m_parser.parse(arguments))
-        return usageError(m_parser.errorText());
+        return usageError(visibleText(m_parser.errorText()));
     // Qt's own options (--help-all) mean nothing without a window, so both show the same help.
     if (m_parser.isSet(m_help) || m_parser.isSet(u"help-all"_s))
-        m_parser.showHelp(Success);
+        return m_out.write(m_parser.helpText()) ? Success : OutputFailed;
     if (m_parser.isSet(m_version))
-        m_parser.showVersion();
+        return m_out.write(QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n')
+                   ? Success
+                   : OutputFailed;
 
     QStringList operands = m_parser.positionalArguments();
     if (operands.isEmpty())
@@ -97,37 +115,38 @@ int CommandLine::run(const QStringList& arguments)
         if (!operands.isEmpty() || site || m_parser.isSet(m_json))
             return usageError(u"sites takes no arguments"_s);
     } else {
-        return usageError(u"unknown command: %1"_s.arg(command));
+        return usageError(u"unknown command: %1"_s.arg(visibleField(command)));
     }
 
-    try {
-        const std::unique_ptr<SettingsBacking> backing = openSettings();
-        if (!backing)
-            return BadUsage;
-        const SiteStore store(*backing);
-        if (keywords)
-            return search(store, *keywords, site);
-        if (site)
-            return showDetails(store, *site, operands.first());
-        return listSites(store);
-    } catch (const std::exception& failure) {
-        // Only the settings throw, from here or from the run, which to the user is settings that cannot be read.
-        m_err << u"tunedrop: "_s << QString::fromLocal8Bit(failure.what()) << Qt::endl;
+    const std::unique_ptr<SettingsBacking> backing = openSettings();
+    SiteStore store(*backing);
+    if (const std::optional<SettingsError> error = store.load()) {
+        m_err.write(u"tunedrop: "_s + visibleField(error->text()) + u'\n');
         return BadUsage;
     }
+    if (keywords)
+        return search(store, *keywords, site);
+    if (site)
+        return showDetails(store, *site, operands.first());
+    return listSites(store);
 }
 
 int CommandLine::search(const SiteStore& store, const QString& keywords, std::optional<int> site)
 {
     NetworkModule transfer;
     QtEventDelivery events;
-    HitPrinter printer(m_out, m_err, m_parser.isSet(m_json) ? HitPrinter::Format::Json : HitPrinter::Format::Text);
+    const bool json = m_parser.isSet(m_json);
+    // Progress is for a person at a terminal: a script reading JSON wants none, and log lines would run into it.
+    std::optional<StatusLine> status;
+    if (!json && m_err.isTerminal() && qgetenv("TERM") != "dumb" && qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        status.emplace(m_err);
+    HitPrinter printer(m_out, m_err, json ? HitPrinter::Format::Json : HitPrinter::Format::Text,
+                       status ? &*status : nullptr);
     SearchRun run(store, transfer, events, printer, settingsPlace);
-    const InterruptWatch interrupts([&run] { run.stop(); });
+    printer.onOutputLost([&run] { run.stop(); });
     // Nothing is asked in between, so every site can be asked at once.
-    const QList<SiteReport> reports = site ? run.run(keywords, site) : run.runAtOnce(keywords);
-    if (interrupts.isInterrupted())
-        return InterruptWatch::exitStatus;
+    const QList<SiteReport> reports =
+        askStoppably(m_run, run, [&] { return site ? run.run(keywords, site) : run.runAtOnce(keywords); });
     const bool allAnswered = std::all_of(reports.cbegin(), reports.cend(), [](const SiteReport& report) {
         return report.outcome != SiteReport::Outcome::Failed;
     });
@@ -140,16 +159,15 @@ int CommandLine::showDetails(const SiteStore& store, int site, const QString& tr
     QtEventDelivery events;
     HitPrinter printer(m_out, m_err, HitPrinter::Format::Text);
     SearchRun run(store, transfer, events, printer, settingsPlace);
-    const InterruptWatch interrupts([&run] { run.stop(); });
-    const TrackDetails details = run.fetchTrackDetails(site, trackId);
-    if (interrupts.isInterrupted())
+    const TrackDetails details = askStoppably(m_run, run, [&] { return run.fetchTrackDetails(site, trackId); });
+    if (InterruptWatch::isInterrupted())
         return InterruptWatch::exitStatus;
-    if (!details.ftpUrl) {
-        m_err << HitPrinter::siteLabel(site, store.read(site, SiteStore::Key::Name)) << u": details of "_s
-              << visibleField(trackId) << u": "_s << visibleField(details.reason) << Qt::endl;
+    if (details.outcome != TrackDetails::Outcome::Found) {
+        m_err.write(siteLabel(site, store.read(site, SiteStore::Key::Name)) + u": details of "_s +
+                    visibleField(trackId) + u": "_s + visibleField(details.reason) + u'\n');
         return SiteFailed;
     }
-    m_out << *details.ftpUrl << Qt::endl;
+    m_out.write(details.ftpUrl + u'\n');
     return Success;
 }
 
@@ -161,38 +179,23 @@ int CommandLine::listSites(const SiteStore& store)
         const QString address = store.read(site, Key::Addr);
         if (name.isEmpty() && address.isEmpty())
             continue;
-        m_out << QStringList{QString::number(site), visibleField(name), visibleField(address),
-                             visibleField(store.read(site, Key::Path)), visibleField(store.read(site, Key::User))}
-                     .join(u'\t')
-              << Qt::endl;
+        m_out.write(QStringList{QString::number(site), visibleField(name), visibleField(address),
+                                visibleField(store.read(site, Key::Path)), visibleField(store.read(site, Key::User))}
+                        .join(u'\t') +
+                    u'\n');
     }
     return Success;
 }
 
-std::unique_ptr<SettingsBacking> CommandLine::openSettings()
+std::unique_ptr<SettingsBacking> CommandLine::openSettings() const
 {
-    const bool named = m_parser.isSet(m_config);
-    const QString fileName = named ? m_parser.value(m_config) : QtSettingsBacking::fileName(u"Tunedrop"_s);
-    // The user's own file may not exist yet, as before the first use of Options; a file named on purpose must.
-    const bool mayBeMissing = !named && !QFileInfo::exists(fileName);
-    QFile file(fileName);
-    if (!mayBeMissing && (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))) {
-        m_err << u"tunedrop: cannot read the settings file %1"_s.arg(fileName) << Qt::endl;
-        return nullptr;
-    }
-    QtSettingsBacking::refuseOversized(fileName);
-    if (!named)
-        return std::make_unique<QtSettingsBacking>();
-    // Without one, a wrong file would read as five empty sites.
-    if (!holdsSiteRecords(fileName)) {
-        m_err << u"tunedrop: no site records in %1"_s.arg(fileName) << Qt::endl;
-        return nullptr;
-    }
-    return std::make_unique<IniSettingsBacking>(fileName);
+    if (m_parser.isSet(m_config))
+        return std::make_unique<IniSettingsBacking>(m_parser.value(m_config));
+    return std::make_unique<QtSettingsBacking>();
 }
 
 int CommandLine::usageError(const QString& problem)
 {
-    m_err << u"tunedrop: "_s << problem << u"\n\n"_s << m_parser.helpText() << Qt::flush;
+    m_err.write(u"tunedrop: "_s + problem + u"\n\n"_s + m_parser.helpText());
     return BadUsage;
 }

@@ -6,8 +6,10 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QStringList>
-#include <QTextStream>
 
+#include "standard_stream.h"
+
+class SearchRun;
 class SettingsBacking;
 class SiteStore;
 
@@ -20,6 +22,7 @@ public:
     {
         Success = 0,
         SiteFailed = 1,
+        OutputFailed = 1,
         BadUsage = 2
     };
 
@@ -29,11 +32,12 @@ public:
     int run(const QStringList& arguments);
 
 private:
+    int runCommand(const QStringList& arguments);
     int search(const SiteStore& store, const QString& keywords, std::optional<int> site);
     int showDetails(const SiteStore& store, int site, const QString& trackId);
     int listSites(const SiteStore& store);
-    // The settings to read, or nothing when the file cannot be read.
-    std::unique_ptr<SettingsBacking> openSettings();
+    // The file named with --config, or else the user's own.
+    std::unique_ptr<SettingsBacking> openSettings() const;
     int usageError(const QString& problem);
 
     QCommandLineParser m_parser;
@@ -42,6 +46,8 @@ private:
     QCommandLineOption m_config;
     QCommandLineOption m_site;
     QCommandLineOption m_json;
-    QTextStream m_out;
-    QTextStream m_err;
+    StandardStream m_out;
+    StandardStream m_err;
+    // The run that Ctrl+C stops, while one goes on.
+    SearchRun* m_run = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "interrupt_watch.h"
 
+#include <atomic>
 #include <cerrno>
 #include <system_error>
 
@@ -11,14 +12,17 @@
 namespace {
 
 int wakePipe[2] = {-1, -1};
-volatile std::sig_atomic_t interrupted = 0;
+// Atomics, as a thread of a library may take the signal while the main thread sets them.
+std::atomic<bool> interrupted = false;
+std::atomic<bool> heard = false;
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler may only touch lock-free atomics");
 
 void onInterruptSignal(int)
 {
     // Only async-signal-safe calls here: the event loop does the rest when the pipe wakes it.
-    if (interrupted)
+    if (interrupted || !heard)
         _exit(InterruptWatch::exitStatus);
-    interrupted = 1;
+    interrupted = true;
     const int savedErrno = errno;
     const char wake = 1;
     [[maybe_unused]] const ssize_t written = ::write(wakePipe[1], &wake, 1);
@@ -52,7 +56,16 @@ InterruptWatch::~InterruptWatch()
     wakePipe[0] = wakePipe[1] = -1;
 }
 
-bool InterruptWatch::isInterrupted() const
+bool InterruptWatch::isInterrupted()
 {
-    return interrupted != 0;
+    return interrupted;
+}
+
+InterruptWatch::Hearing::Hearing(bool isHeard) : m_previous(heard.exchange(isHeard))
+{
+}
+
+InterruptWatch::Hearing::~Hearing()
+{
+    heard = m_previous;
 }

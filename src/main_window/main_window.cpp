@@ -12,57 +12,43 @@
 #include "hit_row.h"
 #include "message_boxes.h"
 #include "options_dialog.h"
+#include "placed.h"
 #include "results_pane.h"
 #include "search_terms.h"
 #include "site_report_label.h"
+#include "site_store.h"
 #include "window_style.h"
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-template <typename Widget>
-Widget* placed(QWidget* parent, const char* name, QRect geometry, const QString& text = {})
-{
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    if constexpr (requires { widget->setText(text); }) {
-        if (!text.isEmpty())
-            widget->setText(text);
-    }
-    return widget;
-}
-
-} // namespace
-
 MainWindow::MainWindow(SiteStore& store, HttpTransfer& transfer, EventDelivery& events, MessageBoxes& messageBoxes,
                        QWidget* parent)
-    : QWidget(parent), m_store(store), m_messageBoxes(messageBoxes), m_run(store, transfer, events, *this, u"Options"_s)
+    : QWidget(parent), m_store(store), m_messageBoxes(messageBoxes),
+      m_run(store, transfer, events, *this, tr("Options"))
 {
     setObjectName(u"frmMain"_s);
-    setWindowTitle(u"Quillfen's MP3 Server Client"_s);
+    setWindowTitle(tr("Quillfen's MP3 Server Client"));
     setFont(windowFont());
     resize(fromTwips(7200, 5190));
 
     auto* heading = placed<QLabel>(this, "lblHeading", fromTwips(120, 120, 3855, 615),
-                                   u"Please enter Artist, Track, and/or Album separated by a space. Partial names "
-                                   "are ok but, do not use any wildcard characters."_s);
+                                   tr("Please enter Artist, Track, and/or Album separated by a space. Partial names "
+                                      "are ok but, do not use any wildcard characters."));
     heading->setWordWrap(true);
     heading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // In the free space right of the heading, out of the tab order, so that no control moves or changes.
     m_siteReport = placed<SiteReportLabel>(this, "lblSiteReport", fromTwips(4080, 120, 3015, 615));
-    auto* keywordsLabel = placed<QLabel>(this, "lblQuery", fromTwips(120, 840, 735, 255), u"Keywords"_s);
+    auto* keywordsLabel = placed<QLabel>(this, "lblQuery", fromTwips(120, 840, 735, 255), tr("Keywords"));
     keywordsLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_keywords = placed<QLineEdit>(this, "txtQuery", fromTwips(960, 840, 1935, 285));
     keywordsLabel->setBuddy(m_keywords);
     m_keywords->setAccessibleName(keywordsLabel->text());
     m_results = placed<ResultsPane>(this, "rtbResults", fromTwips(120, 1200, 6975, 3255));
     m_results->setAccessibleName(tr("Results"));
-    auto* optionsButton = placed<QPushButton>(this, "cmdOptions", fromTwips(2880, 4680, 1335, 375), u"Options"_s);
-    m_searchButton = placed<QPushButton>(this, "cmdSearch", fromTwips(4320, 4680, 1335, 375), u"Search"_s);
+    auto* optionsButton = placed<QPushButton>(this, "cmdOptions", fromTwips(2880, 4680, 1335, 375), tr("Options"));
+    m_searchButton = placed<QPushButton>(this, "cmdSearch", fromTwips(4320, 4680, 1335, 375), tr("Search"));
     m_searchButton->setDefault(true);
-    auto* exitButton = placed<QPushButton>(this, "cmdExit", fromTwips(5760, 4680, 1335, 375), u"Exit"_s);
+    auto* exitButton = placed<QPushButton>(this, "cmdExit", fromTwips(5760, 4680, 1335, 375), tr("Exit"));
 
     setTabOrder(m_keywords, m_searchButton);
     setTabOrder(m_searchButton, m_results);
@@ -112,7 +98,7 @@ void MainWindow::runGuarded(const std::function<void()>& handler)
     m_run.stop();
     m_messageBoxes.showOk(reason.isEmpty() ? tr("Tunedrop has to close after an unexpected failure.")
                                            : tr("Tunedrop has to close after an unexpected failure:\n%1").arg(reason),
-                          u"Tunedrop"_s);
+                          tr("Tunedrop"));
     Q_EMIT unexpectedFailure();
 }
 
@@ -125,6 +111,13 @@ void MainWindow::onSearchClicked()
     if (!keywords)
         return;
     m_siteReport->clearReport();
+    // Read as the search begins, where a failure can be shown; the run reads what was loaded.
+    if (const std::optional<SettingsError> error = m_store.load()) {
+        m_results->clear();
+        m_siteReport->showFailure(error->sentence());
+        m_messageBoxes.showOk(tr("The site settings could not be read.\n%1").arg(error->sentence()), tr("Search"));
+        return;
+    }
     m_run.run(*keywords);
 }
 
@@ -162,7 +155,7 @@ void MainWindow::hitListed(const HitRow& hit)
 
 Answer MainWindow::askAboutHit(const HitRow& hit)
 {
-    return m_messageBoxes.askYesNoCancel(hit.promptText(), u"Do you want this MP3?"_s);
+    return m_messageBoxes.askYesNoCancel(hit.promptText(), tr("Do you want this MP3?"));
 }
 
 void MainWindow::detailsRequested(const HitRow& /*hit*/)
@@ -172,7 +165,7 @@ void MainWindow::detailsRequested(const HitRow& /*hit*/)
 
 void MainWindow::showFtpUrl(const QString& url)
 {
-    m_messageBoxes.showOk(url, u"Please enter this URL in your web browser or FTP client."_s);
+    m_messageBoxes.showOk(url, tr("Please enter this URL in your web browser or FTP client."));
 }
 
 void MainWindow::runEnded(const QList<SiteReport>& /*reports*/)

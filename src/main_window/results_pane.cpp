@@ -23,12 +23,12 @@ ResultsPane::ResultsPane(QWidget* parent) : QPlainTextEdit(parent)
 
 void ResultsPane::showSearching()
 {
-    setPlainText(u"Searching......"_s);
+    setPlainText(tr("Searching......"));
 }
 
 void ResultsPane::showHeading()
 {
-    setPlainText(u"ID\tTrack\tArtist\tAlbum\n"_s);
+    setPlainText(tr("ID\tTrack\tArtist\tAlbum") + u'\n');
 }
 
 void ResultsPane::appendHit(const HitRow& hit)
@@ -43,7 +43,7 @@ void ResultsPane::appendHit(const HitRow& hit)
 
 void ResultsPane::appendGettingInformation()
 {
-    append(u"Getting Information...\n"_s);
+    append(tr("Getting Information...") + u'\n');
 }
 
 void ResultsPane::append(const QString& text)

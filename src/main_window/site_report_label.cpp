@@ -24,7 +24,7 @@ void SiteReportLabel::clearReport()
 
 void SiteReportLabel::showAsking(int site, const QString& name)
 {
-    setText(u"Asking %1…"_s.arg(name.isEmpty() ? u"site %1"_s.arg(site) : name));
+    setText(tr("Asking %1…").arg(siteLabel(site, name, SiteNaming::ByName)));
 }
 
 void SiteReportLabel::addSite(const SiteReport& report)
@@ -38,12 +38,23 @@ void SiteReportLabel::showCount()
     setText(m_reports.isEmpty() ? QString() : runSummary(m_reports));
 }
 
+void SiteReportLabel::showFailure(const QString& reason)
+{
+    m_reports.clear();
+    setText(reason);
+    showDetail(reason);
+}
+
 void SiteReportLabel::showSiteLines()
 {
     QStringList lines;
     for (const SiteReport& report : std::as_const(m_reports))
         lines << report.summary();
-    const QString list = lines.join(u'\n');
+    showDetail(lines.join(u'\n'));
+}
+
+void SiteReportLabel::showDetail(const QString& list)
+{
     setAccessibleDescription(list);
     // A tooltip is read as rich text whenever it looks like some, so it is handed over escaped, line breaks kept.
     setToolTip(list.isEmpty() ? QString() : u"<p style=\"white-space:pre\">"_s + list.toHtmlEscaped() + u"</p>"_s);

@@ -22,9 +22,13 @@ public:
     void addSite(const SiteReport& report);
     // The run's end: a count of what the sites added since the last clearReport() gave.
     void showCount();
+    // Why no site was asked.
+    void showFailure(const QString& reason);
 
 private:
     void showSiteLines();
+    // The tooltip and accessible description.
+    void showDetail(const QString& list);
 
     QList<SiteReport> m_reports;
 };

@@ -12,15 +12,17 @@
 
 #include <curl/curl.h>
 
+#include "curl_handle.h"
 #include "http_reply.h"
 #include "http_request.h"
 #include "transfer_config.h"
 
+class BodyReader;
 class CurlTransfer;
 
-// One request as a libcurl easy handle, with the limits it runs under and what it has read so far. It checks
-// every answer line by line as it arrives, so that a site that misbehaves is cut off at once rather than at the
-// end of its answer.
+// One request under way: reads the answer of its libcurl easy handle under the limits it runs under, and holds what
+// it has read so far. It checks every answer as it arrives, so that a site that misbehaves is cut off at once
+// rather than at the end of its answer.
 class CurlReply final : public HttpReply
 {
 public:
@@ -31,7 +33,7 @@ public:
     bool isFinished() const override { return m_finished; }
     HttpAnswer takeAnswer() override;
 
-    CURL* handle() const { return m_easy; }
+    CURL* handle() const { return m_handle.get(); }
     // libcurl has finished the request with `result`.
     void finish(CURLcode result);
     // Ends the request under way with `error`; never from inside one of libcurl's callbacks.
@@ -40,12 +42,14 @@ public:
 private:
     static size_t onHeader(char* data, size_t size, size_t count, void* reply);
     static size_t onBody(char* data, size_t size, size_t count, void* reply);
-    static int onDebug(CURL* easy, curl_infotype type, char* data, size_t size, void* reply);
-    void setUp(const HttpRequest& request);
     // Each false return has set the error that ends the request.
     bool readHeaderLine(QByteArrayView line);
     bool readHeaders();
+    // Whether the redirect to `location` may be followed.
+    bool mayFollow(const QByteArray& location);
     bool readBody(const char* data, qsizetype size);
+    // A new answer begins, after a redirect, a challenge or an interim answer: nothing of its body is read yet.
+    void restartBody();
     bool refuse(const TransferError& error);
     void makeRoomForBody(qsizetype size);
     void checkActivity();
@@ -53,10 +57,7 @@ private:
 
     CurlTransfer& m_transfer;
     const TransferConfig& m_config;
-    CURL* m_easy = nullptr;
-    curl_slist* m_headers = nullptr;
-    QByteArray m_requestBody;
-    char m_errorText[CURL_ERROR_SIZE] = {};
+    CurlHandle m_handle;
     bool m_finished = false;
     std::optional<TransferError> m_error;
 
@@ -66,10 +67,12 @@ private:
 
     // Of the answer being read: redirects and challenges each start a new one.
     int m_status = 0;
-    qsizetype m_announcedLength = -1;
-    QByteArray m_location;
     QByteArray m_charset;
     QByteArray m_body;
+    // Counted whether the body is kept or handed to the reader, which is told when it begins.
+    qsizetype m_bodySize = 0;
+    bool m_bodyStarted = false;
+    BodyReader* const m_reader;
     // Of the request as a whole.
     qsizetype m_headerBytes = 0;
     int m_challenges = 0;

@@ -2,13 +2,33 @@
 
 #include <stdexcept>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "curl_reply.h"
 #include "finished_reply.h"
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// libcurl writes the session keys of every secure connection to the file SSLKEYLOGFILE names, for a person tracing
+// them, and would create it readable by everyone. It is made here first, readable by its owner alone; a file that
+// exists keeps its mode.
+void makeKeyLogPrivate()
+{
+    const QByteArray fileName = qgetenv("SSLKEYLOGFILE");
+    if (fileName.isEmpty())
+        return;
+    if (const int file = ::open(fileName.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600); file >= 0)
+        ::close(file);
+}
+
+} // namespace
+
 CurlTransfer::CurlTransfer(TransferConfig config) : m_config(std::move(config))
 {
+    makeKeyLogPrivate();
     // Not thread-safe, but this is the only place libcurl is set up, and no other thread of the program uses it.
     if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
         throw std::runtime_error("libcurl could not be set up");
@@ -60,9 +80,9 @@ void CurlTransfer::remove(CurlReply& reply)
         curl_multi_remove_handle(m_multi, reply.handle());
 }
 
-int CurlTransfer::onSocket(CURL*, curl_socket_t socket, int what, void* transfer, void*)
+int CurlTransfer::onSocket(CURL*, curl_socket_t socket, int what, void* transfer, void* socketData)
 {
-    static_cast<CurlTransfer*>(transfer)->watch(socket, what);
+    static_cast<CurlTransfer*>(transfer)->watch(socket, what, static_cast<SocketWatch*>(socketData));
     return 0;
 }
 
@@ -76,20 +96,28 @@ int CurlTransfer::onTimer(CURLM*, long milliseconds, void* transfer)
     return 0;
 }
 
-void CurlTransfer::watch(curl_socket_t socket, int what)
+void CurlTransfer::watch(curl_socket_t socket, int what, SocketWatch* watch)
 {
-    SocketWatch& watch = m_sockets[socket];
-    const auto make = [this, socket](QSocketNotifier::Type type, int event) {
-        auto notifier = std::make_unique<QSocketNotifier>(socket, type);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, [this, socket, event] { act(socket, event); });
-        return notifier;
-    };
-    if (!watch.read) {
-        watch.read = make(QSocketNotifier::Read, CURL_CSELECT_IN);
-        watch.write = make(QSocketNotifier::Write, CURL_CSELECT_OUT);
+    if (what == CURL_POLL_REMOVE) {
+        // A notifier may be freed while it delivers its signal: QSocketNotifier checks that it still lives.
+        m_sockets.erase(socket);
+        return;
     }
-    watch.read->setEnabled(what == CURL_POLL_IN || what == CURL_POLL_INOUT);
-    watch.write->setEnabled(what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
+    if (!watch) {
+        const auto make = [this, socket](QSocketNotifier::Type type, int event) {
+            auto notifier = std::make_unique<QSocketNotifier>(socket, type);
+            QObject::connect(notifier.get(), &QSocketNotifier::activated,
+                             [this, socket, event] { act(socket, event); });
+            return notifier;
+        };
+        auto made = std::make_unique<SocketWatch>(
+            SocketWatch{make(QSocketNotifier::Read, CURL_CSELECT_IN), make(QSocketNotifier::Write, CURL_CSELECT_OUT)});
+        watch = made.get();
+        m_sockets[socket] = std::move(made);
+        curl_multi_assign(m_multi, socket, watch);
+    }
+    watch->read->setEnabled(what == CURL_POLL_IN || what == CURL_POLL_INOUT);
+    watch->write->setEnabled(what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
 }
 
 void CurlTransfer::act(curl_socket_t socket, int events)

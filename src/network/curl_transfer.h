@@ -34,8 +34,7 @@ public:
     void remove(CurlReply& reply);
 
 private:
-    // The notifiers of one socket, kept (disabled) after libcurl lets the socket go, since a notifier may be in
-    // the middle of delivering its signal when that happens.
+    // The notifiers of one socket, handed to libcurl with the socket and freed when libcurl lets the socket go.
     struct SocketWatch
     {
         std::unique_ptr<QSocketNotifier> read;
@@ -44,7 +43,7 @@ private:
 
     static int onSocket(CURL* easy, curl_socket_t socket, int what, void* transfer, void* socketData);
     static int onTimer(CURLM* multi, long milliseconds, void* transfer);
-    void watch(curl_socket_t socket, int what);
+    void watch(curl_socket_t socket, int what, SocketWatch* watch);
     void act(curl_socket_t socket, int events);
     // Ends each reply whose request libcurl has finished.
     void collectFinished();
@@ -52,6 +51,7 @@ private:
     TransferConfig m_config;
     CURLM* m_multi = nullptr;
     QTimer m_timer;
-    std::unordered_map<curl_socket_t, SocketWatch> m_sockets;
+    // Owns the watches, should libcurl still hold one when it is cleaned up.
+    std::unordered_map<curl_socket_t, std::unique_ptr<SocketWatch>> m_sockets;
     std::unordered_set<CurlReply*> m_replies;
 };

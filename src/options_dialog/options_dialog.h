@@ -1,16 +1,20 @@
 #pragma once
 
-#include <array>
+#include <optional>
+#include <vector>
 
 #include <QDialog>
 
+#include "settings_error.h"
+#include "site_row.h"
+
 class MessageBoxes;
-class QLineEdit;
 class QPushButton;
 class SiteStore;
 
-// The modal dialog that shows the five site records as a grid of 25 boxes. It is filled from the store at every
-// showing; OK stores all 25 values and stays open; Cancel or the close box closes it without storing.
+// The modal dialog that shows the five site records as a grid of 25 boxes. It is filled from the settings file at
+// every showing; OK stores all 25 values and stays open; Cancel or the close box closes it without storing. A file
+// that could not be read is said so as the dialog opens, and OK leaves it as it is.
 class OptionsDialog final : public QDialog
 {
     Q_OBJECT
@@ -27,18 +31,17 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void placeHeadings(const QStringList& captions);
+    void setTabOrders();
     void loadSites();
     void storeSites();
-    void onCancelClicked();
 
     SiteStore& m_store;
     MessageBoxes& m_messageBoxes;
 
-    std::array<QLineEdit*, 5> m_names;
-    std::array<QLineEdit*, 5> m_addresses;
-    std::array<QLineEdit*, 5> m_paths;
-    std::array<QLineEdit*, 5> m_users;
-    std::array<QLineEdit*, 5> m_passwords;
+    std::vector<SiteRow> m_rows;
     QPushButton* m_okButton;
     QPushButton* m_cancelButton;
+    // Why the file could not be read when the dialog was filled, if it could not.
+    std::optional<SettingsError> m_loadError;
 };

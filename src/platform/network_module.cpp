@@ -5,6 +5,7 @@
 
 #include "finished_reply.h"
 #include "network_module_entry.h"
+#include "network_module_file.h"
 
 using namespace Qt::StringLiterals;
 
@@ -45,7 +46,11 @@ void NetworkModule::load()
     }
     if (!QFileInfo(m_fileName).isFile())
         return fail(u"not found"_s);
+    if (const std::optional<QString> problem = moduleFileProblem(m_fileName))
+        return fail(*problem);
     m_library.setFileName(m_fileName);
+    // A symbol that cannot be found is a reason now, rather than an end of the program at its first use.
+    m_library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
     if (!m_library.load()) {
         // Qt's text names the file twice, around the system's reason; the file is named once already.
         const QString text = m_library.errorString();

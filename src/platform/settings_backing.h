@@ -1,7 +1,12 @@
 #pragma once
 
+#include <optional>
+
 #include <QList>
+#include <QMap>
 #include <QString>
+
+#include "settings_error.h"
 
 struct SettingsEntry
 {
@@ -10,14 +15,21 @@ struct SettingsEntry
     QString value;
 };
 
-// The per-user settings store: strings addressed by application, section and key.
+// What a read of the settings file gave: every value by "section/key", or why the file could not be read.
+struct SettingsRead
+{
+    QMap<QString, QString> values;
+    std::optional<SettingsError> error;
+};
+
+// One settings file of strings addressed by section and key.
 class SettingsBacking
 {
 public:
     virtual ~SettingsBacking() = default;
 
-    // The stored value, or "" for anything missing.
-    virtual QString read(const QString& application, const QString& section, const QString& key) const = 0;
-    // Stores all entries or, when it throws std::runtime_error, none of them.
-    virtual void write(const QString& application, const QList<SettingsEntry>& entries) = 0;
+    // Reads the file afresh. A file that does not exist holds no values.
+    virtual SettingsRead read() const = 0;
+    // Stores all entries over what the file holds, or none of them and says why.
+    virtual std::optional<SettingsError> write(const QList<SettingsEntry>& entries) = 0;
 };

@@ -2,7 +2,7 @@
 
 using namespace Qt::StringLiterals;
 
-QString TransferError::reason(const QString& settingsPlace) const
+QString TransferError::reason() const
 {
     const auto withDetail = [this](const QString& text) {
         return detail.isEmpty() ? text : text + u" ("_s + detail + u')';
@@ -10,18 +10,14 @@ QString TransferError::reason(const QString& settingsPlace) const
     switch (kind) {
     case Kind::CannotStart:
         return withDetail(u"the request could not be sent"_s);
-    case Kind::NoAddress:
-        return u"no address (set it in %1)"_s.arg(settingsPlace);
-    case Kind::BadAddress:
-        return u"not a usable address (%1; set it in %2)"_s.arg(detail, settingsPlace);
-    case Kind::BadPath:
-        return u"not a usable path (set it in %1)"_s.arg(settingsPlace);
     case Kind::NoNetworkModule:
         return u"network module could not be loaded: "_s + detail;
     case Kind::TooSlow:
         return u"too slow"_s;
     case Kind::CouldNotConnect:
         return withDetail(u"no answer"_s);
+    case Kind::NotHttp:
+        return u"not an HTTP answer"_s;
     case Kind::TimedOut:
         return withDetail(u"no answer in time"_s);
     case Kind::HttpStatus:

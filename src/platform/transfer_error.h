@@ -7,17 +7,13 @@ struct TransferError
 {
     enum class Kind
     {
-        // The address is not one a request can be sent to, or another request is still under way.
+        // Nothing was sent: the address is not a web address, or libcurl could not take the request on.
         CannotStart,
-        // The site record has no address, so no request was sent.
-        NoAddress,
-        // The site record's address is not one to send a request to; nothing was sent.
-        BadAddress,
-        // The site record's path would move the request to another host or port; nothing was sent.
-        BadPath,
         // The module that speaks HTTP could not be loaded; the detail names its file and why.
         NoNetworkModule,
         CouldNotConnect,
+        // What came back has no HTTP status line, as with a server of another protocol or of HTTP/0.9.
+        NotHttp,
         TimedOut,
         // Still under way when the time allowed for a whole request had passed.
         TooSlow,
@@ -34,7 +30,6 @@ struct TransferError
     // What the site or the network said, for example "connection refused" or the status code; never an address.
     QString detail;
 
-    // A short reason for a person, such as "no answer (connection refused)". A reason that asks the user to mend a
-    // site record names where that is done, such as "Options".
-    QString reason(const QString& settingsPlace) const;
+    // A short reason for a person, such as "no answer (connection refused)".
+    QString reason() const;
 };

@@ -1,7 +1,12 @@
 #include "ftp_link.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 #include <QUrl>
 
+#include "code_points.h"
 #include "marker_split.h"
 #include "visible_text.h"
 
@@ -9,8 +14,20 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Whether a character shows as something else or as nothing: a control, format or separator character; a surrogate,
-// private-use or unassigned code point; or a Hangul filler, a letter to Unicode that shows blank.
+// Unicode's default-ignorable code points, which show as nothing where they are not understood.
+constexpr std::pair<char32_t, char32_t> defaultIgnorable[] = {
+    {0x00AD, 0x00AD}, {0x034F, 0x034F}, {0x061C, 0x061C},   {0x115F, 0x1160},   {0x17B4, 0x17B5},  {0x180B, 0x180F},
+    {0x200B, 0x200F}, {0x202A, 0x202E}, {0x2060, 0x206F},   {0x3164, 0x3164},   {0xFE00, 0xFE0F},  {0xFEFF, 0xFEFF},
+    {0xFFA0, 0xFFA0}, {0xFFF0, 0xFFF8}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF}};
+
+bool isDefaultIgnorable(char32_t c)
+{
+    return std::any_of(std::begin(defaultIgnorable), std::end(defaultIgnorable),
+                       [c](const auto& range) { return c >= range.first && c <= range.second; });
+}
+
+// Whether a character of the path shows as something else or as nothing: a control, format or separator character;
+// a surrogate, private-use or unassigned code point; a default-ignorable one; or the blank braille pattern.
 bool isMisleading(char32_t c)
 {
     switch (QChar::category(c)) {
@@ -19,8 +36,39 @@ bool isMisleading(char32_t c)
     case QChar::Other_NotAssigned:
         return true;
     default:
-        return isControlCharacter(c) || c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0;
+        return isControlCharacter(c) || isDefaultIgnorable(c) || c == 0x2800;
     }
+}
+
+bool isMark(char32_t c)
+{
+    const QChar::Category category = QChar::category(c);
+    return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
+           category == QChar::Mark_Enclosing;
+}
+
+bool consistsOf(QStringView text, QLatin1StringView allowed)
+{
+    return std::all_of(text.begin(), text.end(), [allowed](QChar c) { return allowed.contains(c); });
+}
+
+// A host in ASCII, a name (an internationalised one in its xn-- form) or a bracketed IPv6 literal, with an optional
+// port: no character in it can pass for a "/", a "." or an "@" that is not one.
+bool isPlainHost(QStringView hostAndPort)
+{
+    const bool literal = hostAndPort.startsWith(u'[');
+    qsizetype hostEnd = hostAndPort.indexOf(literal ? u']' : u':');
+    if (literal && hostEnd < 0)
+        return false;
+    hostEnd = literal ? hostEnd + 1 : hostEnd < 0 ? hostAndPort.size() : hostEnd;
+    const QStringView host = hostAndPort.first(hostEnd), port = hostAndPort.sliced(hostEnd);
+    const bool plainPort = port.isEmpty() || (port.size() >= 2 && port.size() <= 6 && port.startsWith(u':') &&
+                                              consistsOf(port.sliced(1), "0123456789"_L1));
+    if (literal)
+        return plainPort && host.size() > 2 &&
+               consistsOf(host.sliced(1, host.size() - 2), "0123456789ABCDEFabcdef:."_L1);
+    return plainPort && !host.isEmpty() &&
+           consistsOf(host, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-."_L1);
 }
 
 } // namespace
@@ -41,17 +89,14 @@ bool isUsableLinkRest(QStringView linkRest)
     if (linkRest.size() > longest || linkRest.contains(u'\\'))
         return false;
     const qsizetype pathStart = linkRest.indexOf(u'/');
-    const QStringView hostAndPort = linkRest.left(pathStart < 0 ? linkRest.size() : pathStart);
-    if (hostAndPort.isEmpty() || hostAndPort.startsWith(u':') || hostAndPort.contains(u'@'))
+    if (!isPlainHost(linkRest.first(pathStart < 0 ? linkRest.size() : pathStart)))
         return false;
-    for (qsizetype i = 0; i < linkRest.size(); ++i) {
-        char32_t c = linkRest[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < linkRest.size() && linkRest[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(linkRest[i], linkRest[i + 1]);
-            ++i;
-        }
-        if (isMisleading(c))
+    // A mark at the start of a segment would sit on the "/" before it, and could make it look like another sign.
+    bool segmentStart = false;
+    for (const CodePoint c : CodePoints(linkRest)) {
+        if (isMisleading(c.value) || (segmentStart && isMark(c.value)))
             return false;
+        segmentStart = c.value == u'/';
     }
     return true;
 }

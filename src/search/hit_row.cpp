@@ -3,8 +3,9 @@
 #include <optional>
 #include <type_traits>
 
+#include "code_points.h"
 #include "marker_split.h"
-#include "page.h"
+#include "page_charset.h"
 
 using namespace Qt::StringLiterals;
 
@@ -64,14 +65,7 @@ HitRow cut(View row, const Decode& decode)
 
 QString HitRow::shownField(const QString& field)
 {
-    // Counted in code points, so that the cut never parts a surrogate pair: a lone half makes strict readers, JSON
-    // ones among them, refuse the whole text.
-    qsizetype end = 0;
-    for (qsizetype shown = 0; shown < longestShownField && end < field.size(); ++shown)
-        end += field.at(end).isHighSurrogate() && end + 1 < field.size() && field.at(end + 1).isLowSurrogate() ? 2 : 1;
-    if (end == field.size())
-        return field;
-    return field.left(end) + u'\u2026';
+    return cutToCodePoints(field, longestShownField);
 }
 
 QString HitRow::promptText() const
@@ -87,7 +81,7 @@ HitRow cutHitRow(QStringView row)
     return cut(row, [](QStringView field) { return field.toString(); });
 }
 
-HitRow cutHitRow(QByteArrayView row, const Page& page)
+HitRow cutHitRow(QByteArrayView row, const PageCharset& charset)
 {
-    return cut(row, [&page](QByteArrayView field) { return page.decoded(field); });
+    return cut(row, [&charset](QByteArrayView field) { return charset.decoded(field); });
 }

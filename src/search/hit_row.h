@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QStringView>
 
-class Page;
+class PageCharset;
 
 // What the scan cuts from one row of a result page: the track ID from the first cell's link, then the track,
 // artist and album values of cells 2, 3 and 4, as far as the row fits the expected layout.
@@ -27,4 +27,4 @@ struct HitRow
 HitRow cutHitRow(QStringView row);
 // The same cut on a row of a page's undecoded bytes, whose charset keeps ASCII bytes as they are; only the fields
 // are decoded.
-HitRow cutHitRow(QByteArrayView row, const Page& page);
+HitRow cutHitRow(QByteArrayView row, const PageCharset& charset);

@@ -17,6 +17,8 @@ public:
 
     // The run begins; no site has been asked yet.
     virtual void runStarted() {}
+    // A site's request has gone out together with the others', and its turn comes once its answer has.
+    virtual void siteAsked(int /*site*/, const QString& /*name*/) {}
     // A site's turn begins, and ends with what it gave.
     virtual void siteStarted(int /*site*/, const QString& /*name*/) {}
     virtual void siteEnded(const SiteReport& /*report*/) {}

@@ -1,9 +1,12 @@
 #include "search_run.h"
 
+#include <algorithm>
+
 #include <QScopeGuard>
 
+#include "event_delivery.h"
 #include "ftp_link.h"
-#include "result_scan.h"
+#include "http_reply.h"
 #include "run_listener.h"
 #include "search_log.h"
 #include "site_request.h"
@@ -11,14 +14,14 @@
 #include "visible_text.h"
 
 using namespace Qt::StringLiterals;
+using Reading = PageFetcher::Reading;
 
 namespace {
 
 // The name and the reason may hold what a site or a settings file wrote, which must not reach a terminal as it is.
 void log(const SiteReport& report)
 {
-    const QString site = report.name.isEmpty() ? u"site %1"_s.arg(report.site)
-                                               : u"site %1 (%2)"_s.arg(report.site).arg(visibleField(report.name));
+    const QString site = siteLabel(report.site, report.name);
     if (report.outcome == SiteReport::Outcome::Failed)
         qCWarning(lcSearch).noquote() << site + u": "_s + visibleField(report.reason);
     else
@@ -29,7 +32,7 @@ void log(const SiteReport& report)
 
 SearchRun::SearchRun(const SiteStore& store, HttpTransfer& transfer, EventDelivery& events, RunListener& listener,
                      QString settingsPlace)
-    : m_store(store), m_listener(listener), m_fetcher(store, transfer, events),
+    : m_store(store), m_listener(listener, m_stop), m_events(events), m_fetcher(store, transfer, events, m_stop),
       m_settingsPlace(std::move(settingsPlace))
 {
 }
@@ -39,9 +42,8 @@ QList<SiteReport> SearchRun::run(const QString& keywords, std::optional<int> onl
     return runSites([&](QList<SiteReport>& reports) {
         const int sites = searchedSiteCount(m_store);
         for (int site = onlySite.value_or(1); site <= onlySite.value_or(sites); ++site) {
-            const auto fetch = [&] { return m_fetcher.fetch(site, searchRequest(keywords)); };
-            if (!takeTurn(site, m_store.read(site, SiteStore::Key::Name), fetch, reports))
-                break;
+            const auto fetch = [&] { return m_fetcher.fetch(site, searchRequest(keywords), Reading::Rows); };
+            takeTurn(site, m_store.read(site, SiteStore::Key::Name), fetch, reports);
         }
     });
 }
@@ -55,12 +57,24 @@ QList<SiteReport> SearchRun::runAtOnce(const QString& keywords)
         for (int site = 1; site <= sites; ++site)
             records.append(m_store.record(site));
         std::vector<PageFetcher::Pending> requests;
-        for (int site = 1; site <= sites; ++site)
-            requests.push_back(m_fetcher.start(site, records.at(site - 1), searchRequest(keywords)));
         for (int site = 1; site <= sites; ++site) {
-            const auto wait = [&] { return m_fetcher.wait(requests.at(site - 1)); };
-            if (!takeTurn(site, records.at(site - 1).name, wait, reports))
-                break;
+            requests.push_back(m_fetcher.start(site, records.at(site - 1), searchRequest(keywords), Reading::Rows));
+            m_listener.siteAsked(site, records.at(site - 1).name);
+        }
+        const auto hasEnded = [](const PageFetcher::Pending& pending) {
+            return pending.unsent || pending.reply->isFinished();
+        };
+        while (!requests.empty()) {
+            const auto ended = std::find_if(requests.begin(), requests.end(), hasEnded);
+            if (ended == requests.end()) {
+                m_stop.leaveIfStopped();
+                m_events.waitAndDeliver();
+                continue;
+            }
+            PageFetcher::Pending pending = std::move(*ended);
+            requests.erase(ended);
+            const auto wait = [&] { return m_fetcher.wait(pending); };
+            takeTurn(pending.site, records.at(pending.site - 1).name, wait, reports);
         }
     });
 }
@@ -68,86 +82,88 @@ QList<SiteReport> SearchRun::runAtOnce(const QString& keywords)
 QList<SiteReport> SearchRun::runSites(const std::function<void(QList<SiteReport>&)>& askSites)
 {
     QList<SiteReport> reports;
-    if (m_running || isStopped())
+    if (m_running)
         return reports;
     m_running = true;
-    const auto ended = qScopeGuard([this, &reports] {
-        m_running = false;
-        m_listener.runEnded(reports);
-    });
-    m_listener.runStarted();
-    askSites(reports);
+    const auto ended = qScopeGuard([this] { m_running = false; });
+    // A run stopped before it began tells nothing at all; one stopped within is told that it ended.
+    try {
+        m_stop.leaveIfStopped();
+        const auto told = qScopeGuard([&] { m_listener.runEnded(reports); });
+        m_listener.runStarted();
+        askSites(reports);
+    } catch (const RunStop::Stopped&) {
+        // What the sites gave before the run was stopped is all it gives.
+    }
     return reports;
 }
 
-bool SearchRun::takeTurn(int site, const QString& name, const std::function<std::optional<FetchResult>()>& fetch,
+void SearchRun::takeTurn(int site, const QString& name, const std::function<FetchResult()>& fetch,
                          QList<SiteReport>& reports)
 {
     SiteReport report;
     report.site = site;
     report.name = name;
     m_listener.siteStarted(site, name);
-    const std::optional<FetchResult> answer = fetch();
-    if (!answer)
-        return false;
+    const FetchResult answer = fetch();
     // A failed request still leaves what arrived of the page, which is read like any other.
-    scanResultPage(site, answer->page, report);
-    if (answer->error && report.outcome == SiteReport::Outcome::Answered)
-        report.fail(answer->error->reason(m_settingsPlace));
-    if (isStopped())
-        return false;
+    listRows(site, answer.rows, report);
+    if (const std::optional<QString> failure = answer.failure(m_settingsPlace);
+        failure && report.outcome == SiteReport::Outcome::Answered)
+        report.fail(*failure);
     log(report);
     reports.append(report);
     m_listener.siteEnded(report);
-    return true;
 }
 
-void SearchRun::scanResultPage(int site, const Page& page, SiteReport& report)
+void SearchRun::listRows(int site, const QList<HitRow>& rows, SiteReport& report)
 {
-    ResultScan scan(page);
     m_listener.scanStarted(site);
-    while (const std::optional<HitRow> hit = scan.nextRow()) {
-        m_listener.hitListed(*hit);
-        if (!hit->isComplete())
+    for (const HitRow& hit : rows) {
+        m_listener.hitListed(hit);
+        if (!hit.isComplete())
             return;
         ++report.hits;
-        const Answer answer = m_listener.askAboutHit(*hit);
-        if (isStopped())
-            return;
+        const Answer answer = m_listener.askAboutHit(hit);
         if (answer == Answer::Cancel) {
             report.outcome = SiteReport::Outcome::Cancelled;
             return;
         }
         if (answer == Answer::No)
             continue;
-        const QString& trackId = hit->fields.first();
-        m_listener.detailsRequested(*hit);
-        const TrackDetails details = fetchTrackDetails(site, trackId);
-        if (isStopped())
-            return;
-        if (!details.ftpUrl) {
+        const QString& trackId = hit.fields.first();
+        m_listener.detailsRequested(hit);
+        const TrackDetails details = detailsOf(site, trackId);
+        if (details.outcome == TrackDetails::Outcome::Failed) {
             report.fail(u"details of %1: %2"_s.arg(HitRow::shownField(trackId), details.reason));
             return;
         }
-        m_listener.showFtpUrl(*details.ftpUrl);
-        if (isStopped())
-            return;
+        m_listener.showFtpUrl(details.ftpUrl);
     }
 }
 
 TrackDetails SearchRun::fetchTrackDetails(int site, const QString& trackId)
 {
+    try {
+        return detailsOf(site, trackId);
+    } catch (const RunStop::Stopped&) {
+        return {TrackDetails::Outcome::Stopped, {}, {}};
+    }
+}
+
+TrackDetails SearchRun::detailsOf(int site, const QString& trackId)
+{
+    const auto failed = [](const QString& reason) { return TrackDetails{TrackDetails::Outcome::Failed, {}, reason}; };
     // No real ID comes near this, and the whole of a giant one would go out in the request line.
     if (trackId.size() > HitRow::longestShownField)
-        return {std::nullopt, u"track ID too long"_s};
-    const std::optional<FetchResult> answer = m_fetcher.fetch(site, detailsRequest(trackId));
-    if (!answer)
-        return {};
-    const std::optional<QString> linkRest = ftpLinkRest(answer->page.text());
+        return failed(u"track ID too long"_s);
+    const FetchResult answer = m_fetcher.fetch(site, detailsRequest(trackId), Reading::Whole);
+    const std::optional<QString> linkRest = ftpLinkRest(answer.page.text());
     if (!linkRest)
-        return {std::nullopt,
-                answer->error ? answer->error->reason(m_settingsPlace) : u"no FTP link on the details page"_s};
+        return failed(answer.failure(m_settingsPlace).value_or(u"no FTP link on the details page"_s));
     if (!isUsableLinkRest(*linkRest))
-        return {std::nullopt, u"no usable FTP link on the details page"_s};
-    return {ftpUrl(m_store.read(site, SiteStore::Key::User), m_store.read(site, SiteStore::Key::Pass), *linkRest), {}};
+        return failed(u"no usable FTP link on the details page"_s);
+    return {TrackDetails::Outcome::Found,
+            ftpUrl(m_store.read(site, SiteStore::Key::User), m_store.read(site, SiteStore::Key::Pass), *linkRest),
+            {}};
 }

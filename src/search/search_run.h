@@ -7,17 +7,27 @@
 #include <QString>
 
 #include "page_fetcher.h"
+#include "run_stop.h"
 #include "site_report.h"
+#include "stopping_listener.h"
 
 class EventDelivery;
 class RunListener;
 class SiteStore;
 class HttpTransfer;
 
-// The end of a track's details step: the finished FTP URL, or why there is none.
+// The end of a track's details step: the finished FTP URL, why there is none, or that the run was stopped first.
 struct TrackDetails
 {
-    std::optional<QString> ftpUrl;
+    enum class Outcome
+    {
+        Found,
+        Failed,
+        Stopped
+    };
+
+    Outcome outcome = Outcome::Found;
+    QString ftpUrl;
     QString reason;
 };
 
@@ -33,31 +43,33 @@ public:
     Q_DISABLE_COPY_MOVE(SearchRun)
 
     // Searches site 1 and each further site up to the first one without a name with the keyword string, and
-    // returns what each site asked gave. Whatever goes wrong with one site ends that site's turn alone; a failure
-    // of the settings store is thrown.
+    // returns what each site asked gave. Whatever goes wrong with one site ends that site's turn alone. The sites are
+    // those the store last loaded or stored.
     QList<SiteReport> run(const QString& keywords, std::optional<int> onlySite = std::nullopt);
     // The same search with every counted site asked at once, for a caller that asks nothing in between: the
-    // records are read once at the start, and each site's hits are listed once it and every site before it have
-    // answered, so that what is listed, and in what order, is what run() would list.
+    // records are read once at the start, and each site takes its turn as soon as its answer has come, so that a
+    // slow or silent site holds up no other. The reports come in the order the sites ended.
     QList<SiteReport> runAtOnce(const QString& keywords);
-    // Fetches the details page of a track of `site` and builds its FTP URL with the site's account. Nothing and no
-    // failure once the run was stopped.
+    // Fetches the details page of a track of `site` and builds its FTP URL with the site's account.
     TrackDetails fetchTrackDetails(int site, const QString& trackId);
     bool isRunning() const { return m_running; }
     // Ends the run under way for good, and every later one before it starts: nothing more is asked or shown.
-    void stop() { m_fetcher.stop(); }
-    bool isStopped() const { return m_fetcher.isStopped(); }
+    void stop() { m_stop.stop(); }
+    bool isStopped() const { return m_stop.isStopped(); }
 
 private:
     // Runs `askSites` as the run under way, unless one is or the run was stopped; gives what it reported.
     QList<SiteReport> runSites(const std::function<void(QList<SiteReport>&)>& askSites);
-    // A site's turn with the answer `fetch` waits for; false when the run was stopped.
-    bool takeTurn(int site, const QString& name, const std::function<std::optional<FetchResult>()>& fetch,
-                  QList<SiteReport>& reports);
-    void scanResultPage(int site, const Page& page, SiteReport& report);
+    // A site's turn with the answer `fetch` waits for.
+    void takeTurn(int site, const QString& name, const std::function<FetchResult()>& fetch, QList<SiteReport>& reports);
+    void listRows(int site, const QList<HitRow>& rows, SiteReport& report);
+    // The details of a track, found or failed; a stopped run is left.
+    TrackDetails detailsOf(int site, const QString& trackId);
 
     const SiteStore& m_store;
-    RunListener& m_listener;
+    RunStop m_stop;
+    StoppingListener m_listener;
+    EventDelivery& m_events;
     PageFetcher m_fetcher;
     QString m_settingsPlace;
     bool m_running = false;

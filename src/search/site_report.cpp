@@ -4,11 +4,14 @@
 
 #include <QStringList>
 
+#include "hit_row.h"
+#include "visible_text.h"
+
 using namespace Qt::StringLiterals;
 
 QString SiteReport::summary() const
 {
-    const QString label = name.isEmpty() ? u"Site %1"_s.arg(site) : name;
+    const QString label = siteLabel(site, name, SiteNaming::ByNameFirst);
     switch (outcome) {
     case Outcome::Answered:
         return label + (hits == 1 ? u": 1 hit"_s : u": %1 hits"_s.arg(hits));
@@ -18,6 +21,16 @@ QString SiteReport::summary() const
         break;
     }
     return label + u": "_s + reason;
+}
+
+QString siteLabel(int site, const QString& name, SiteNaming naming)
+{
+    const QString number = (naming == SiteNaming::ByNameFirst ? u"Site %1"_s : u"site %1"_s).arg(site);
+    if (name.isEmpty())
+        return number;
+    if (naming == SiteNaming::ByNumber)
+        return number + u" ("_s + visibleField(name) + u')';
+    return HitRow::shownField(name);
 }
 
 QString outcomeWord(SiteReport::Outcome outcome)

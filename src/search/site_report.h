@@ -30,6 +30,20 @@ struct SiteReport
     QString summary() const;
 };
 
+// How a site is named to a person.
+enum class SiteNaming
+{
+    // By its name, or as "site 2" when it has none, as in "Asking Night Owl…".
+    ByName,
+    // The same at the start of a line, "Site 2" when it has no name, as in "Night Owl: 3 hits".
+    ByNameFirst,
+    // "site 2 (Night Owl)", or "site 2", as a terminal or log line begins: the name made visible, since a settings
+    // file may hold anything.
+    ByNumber
+};
+
+// The site's label, its name cut as the window shows a field.
+QString siteLabel(int site, const QString& name, SiteNaming naming = SiteNaming::ByNumber);
 // "answered", "cancelled" or "failed".
 QString outcomeWord(SiteReport::Outcome outcome);
 // What a run's sites gave, such as "3 sites: 1 answered, 1 cancelled, 1 failed", leaving out the outcomes no site

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -8,16 +9,14 @@
 // the text around them.
 bool isControlCharacter(char32_t codePoint);
 
-// The text with a backslash, tab, CR and LF written as \\, \t, \r and \n, and every other control character as
-// \xhh below U+0100, \uhhhh up to U+FFFF and \Uhhhhhhhh beyond, so that it can reach a terminal or a log without
-// acting on it, and can neither end a column nor a line.
+// The text with a backslash, tab, CR and LF written as \\, \t, \r and \n, every other control character as \xhh
+// below U+0100, \uhhhh up to U+FFFF and \Uhhhhhhhh beyond, and a lone surrogate as U+FFFD, so that it can reach a
+// terminal or a log without acting on it, and can neither end a column nor a line.
 QString visibleText(QStringView text);
 
 // A field from a site or a settings file as an output or log line carries it: cut as the window shows it, then made
 // visible.
 QString visibleField(const QString& field);
 
-// JSON text as QJsonDocument writes it, with the control characters it leaves as they are (C1, the format
-// characters and the separators; it escapes C0 itself) written as \u escapes too. Any JSON reader decodes it to the
-// same text.
-QString escapedJson(QStringView json);
+// The same for a line of bytes, such as a header line, read as UTF-8 (a byte that is not is shown as U+FFFD).
+QString visibleLine(QByteArrayView line);

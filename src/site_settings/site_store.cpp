@@ -6,7 +6,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString application = u"Tunedrop"_s;
+QString keyPath(int site, SiteStore::Key key)
+{
+    return SiteStore::sectionName(site) + u'/' + SiteStore::keyName(key);
+}
 
 } // namespace
 
@@ -14,9 +17,17 @@ SiteStore::SiteStore(SettingsBacking& backing) : m_backing(backing)
 {
 }
 
+std::optional<SettingsError> SiteStore::load()
+{
+    SettingsRead read = m_backing.read();
+    if (!read.error)
+        m_values = std::move(read.values);
+    return read.error;
+}
+
 QString SiteStore::read(int site, Key key) const
 {
-    return m_backing.read(application, sectionName(site), keyName(key));
+    return m_values.value(keyPath(site, key));
 }
 
 SiteStore::Record SiteStore::record(int site) const
@@ -25,13 +36,23 @@ SiteStore::Record SiteStore::record(int site) const
             read(site, Key::Pass)};
 }
 
-void SiteStore::write(const QList<Value>& values)
+std::optional<SettingsError> SiteStore::write(const QList<std::pair<int, Record>>& records)
 {
     QList<SettingsEntry> entries;
-    entries.reserve(values.size());
-    for (const Value& value : values)
-        entries.append({sectionName(value.site), keyName(value.key), value.text});
-    m_backing.write(application, entries);
+    for (const auto& [site, record] : records) {
+        const QString section = sectionName(site);
+        for (const auto& [key, value] : {std::pair(Key::Name, &record.name), std::pair(Key::Addr, &record.address),
+                                         std::pair(Key::Path, &record.path), std::pair(Key::User, &record.userName),
+                                         std::pair(Key::Pass, &record.password)})
+            entries.append({section, keyName(key), *value});
+    }
+    if (std::optional<SettingsError> error = m_backing.write(entries))
+        return error;
+    for (const SettingsEntry& entry : std::as_const(entries))
+        m_values.insert(entry.section + u'/' + entry.key, entry.value);
+    // What the file now holds, edits by others since the last load included.
+    load();
+    return std::nullopt;
 }
 
 QString SiteStore::sectionName(int site)

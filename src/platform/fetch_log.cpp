@@ -1,0 +1,3 @@
+#include "fetch_log.h"
+
+Q_LOGGING_CATEGORY(lcFetch, "tunedrop.fetch", QtWarningMsg)
