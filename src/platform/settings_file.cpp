@@ -19,7 +19,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // What is not a regular file is refused by its kind, before anything waits on it or reads from it.
 std::optional<QString> kindProblem(const struct stat& status)
@@ -90,7 +90,7 @@ void createPrivateFolder(const QString& path)
     if (folder.exists() || folder.isRoot())
         return;
     createPrivateFolder(folder.absolutePath());
-    constexpr QFileDevice::Permissions ownerOnlyFolder = ownerOnly | QFileDevice::ExeOwner;
+    constexpr auto ownerOnlyFolder = ownerOnly | QFileDevice::ExeOwner;
     if (QDir().mkdir(path, ownerOnlyFolder))
         QFile::setPermissions(path, ownerOnlyFolder);
 }
