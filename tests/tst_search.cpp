@@ -5,6 +5,17 @@
 using Canned = CannedTransfer::Answer;
 using Text = std::optional<QString>;
 
+// Stands for any installed translation: every text it is asked for comes back bracketed.
+class BracketingTranslator : public QTranslator
+{
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char*, const char* source, const char*, int) const override
+    {
+        return u'<' + QString::fromUtf8(source) + u'>';
+    }
+};
+
 // The search library without a network: the rules that cut and build text, each a plain function of its input with a
 // table of its own, and the search run over a canned transfer.
 class TestSearch : public QObject
@@ -262,6 +273,20 @@ private Q_SLOTS:
 
         harness.summaries(u"x"_s);
         QCOMPARE(harness.listener.events, events);
+    }
+
+    // A translation reaches every word of a site report the window shows, but never the outcome word of the JSON.
+    void translatesReportsButNotTheOutcomeWord()
+    {
+        BracketingTranslator translator;
+        QCoreApplication::installTranslator(&translator);
+        const auto removed = qScopeGuard([&] { QCoreApplication::removeTranslator(&translator); });
+        const QString reason = TransferError{TransferError::Kind::TooSlow, {}}.reason();
+        const QList<SiteReport> reports{{1, u"One"_s, 3, SiteReport::Outcome::Cancelled, {}},
+                                        {2, {}, 0, SiteReport::Outcome::Failed, reason}};
+        QCOMPARE(reports.last().summary(), u"<<Site 2>: <too slow>>"_s);
+        QCOMPARE(runSummary(reports), u"<2 sites: <1 cancelled>, <1 failed>>"_s);
+        QCOMPARE(outcomeWord(SiteReport::Outcome::Failed), u"failed"_s);
     }
 
     // The line a failed site leaves on standard error holds what the site and the settings file wrote, escaped and cut,

@@ -4,8 +4,6 @@
 
 #include <QByteArrayView>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 using Kind = TransferError::Kind;
@@ -28,20 +26,20 @@ QString certificateFault(long check)
 {
     switch (check) {
     case HostnameMismatch:
-        return u"issued for another name"_s;
+        return TransferError::tr("issued for another name");
     case CertHasExpired:
-        return u"expired"_s;
+        return TransferError::tr("expired");
     case CertNotYetValid:
-        return u"not yet valid"_s;
+        return TransferError::tr("not yet valid");
     case UnableToGetIssuerCert:
     case DepthZeroSelfSignedCert:
     case SelfSignedCertInChain:
     case UnableToGetIssuerCertLocally:
     case UnableToVerifyLeafSignature:
     case CertUntrusted:
-        return u"unknown authority"_s;
+        return TransferError::tr("unknown authority");
     default:
-        return u"invalid"_s;
+        return TransferError::tr("invalid");
     }
 }
 
@@ -53,21 +51,22 @@ TransferError curlFailure(CURL* easy, CURLcode result, const char* errorText)
     case CURLE_COULDNT_CONNECT: {
         long osError = 0;
         curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
-        return {Kind::CouldNotConnect, osError == ECONNREFUSED ? u"connection refused"_s : u"could not connect"_s};
+        return {Kind::CouldNotConnect, osError == ECONNREFUSED ? TransferError::tr("connection refused")
+                                                               : TransferError::tr("could not connect")};
     }
     case CURLE_COULDNT_RESOLVE_HOST:
-        return {Kind::CouldNotConnect, u"host not found"_s};
+        return {Kind::CouldNotConnect, TransferError::tr("host not found")};
     case CURLE_COULDNT_RESOLVE_PROXY:
-        return {Kind::CouldNotConnect, u"proxy not found"_s};
+        return {Kind::CouldNotConnect, TransferError::tr("proxy not found")};
     case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
     case CURLE_PARTIAL_FILE:
-        return {Kind::CouldNotConnect, u"connection closed"_s};
+        return {Kind::CouldNotConnect, TransferError::tr("connection closed")};
     case CURLE_OPERATION_TIMEDOUT:
         return {Kind::TimedOut, {}};
     case CURLE_TOO_MANY_REDIRECTS:
-        return {Kind::RedirectRefused, u"too many redirects"_s};
+        return {Kind::RedirectRefused, TransferError::tr("too many redirects")};
     // Redirects to another scheme are refused before libcurl would follow them, so this is an answer of HTTP/0.9, or
     // of another protocol or version, which libcurl takes for one.
     case CURLE_UNSUPPORTED_PROTOCOL:
@@ -78,13 +77,13 @@ TransferError curlFailure(CURL* easy, CURLcode result, const char* errorText)
         curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &check);
         // libcurl checks the name itself, after OpenSSL has accepted the chain, and says so only in its text.
         if (QByteArrayView(errorText).contains("subject name"))
-            return {Kind::Certificate, u"issued for another name"_s};
+            return {Kind::Certificate, TransferError::tr("issued for another name")};
         return {Kind::Certificate, certificateFault(check)};
     }
     case CURLE_SSL_CONNECT_ERROR:
-        return {Kind::CouldNotConnect, u"secure connection failed"_s};
+        return {Kind::CouldNotConnect, TransferError::tr("secure connection failed")};
     case CURLE_BAD_CONTENT_ENCODING:
-        return {Kind::Other, u"the answer could not be unpacked"_s};
+        return {Kind::Other, TransferError::tr("the answer could not be unpacked")};
     default:
         // libcurl's own words, which name no address.
         return {Kind::Other, QString::fromUtf8(curl_easy_strerror(result)).toLower()};

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include "visible_text.h"
+
 namespace {
 
 bool isHeaderNamed(QByteArrayView line, QByteArrayView name)
@@ -39,19 +41,6 @@ QByteArray withoutAccounts(QByteArrayView line)
     return shown;
 }
 
-QByteArray visibleLogLine(QByteArrayView line)
-{
-    QByteArray shown;
-    for (const char c : line.first(std::min<qsizetype>(line.size(), 1024))) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7f)
-            shown += "\\x" + QByteArray::number(byte, 16).rightJustified(2, '0');
-        else
-            shown += c;
-    }
-    return shown;
-}
-
 int logCurlText(CURL*, curl_infotype type, char* data, size_t size, void*)
 {
     if (type != CURLINFO_TEXT && type != CURLINFO_HEADER_IN && type != CURLINFO_HEADER_OUT)
@@ -64,7 +53,7 @@ int logCurlText(CURL*, curl_infotype type, char* data, size_t size, void*)
         if (line.isEmpty() || isHeaderNamed(line, "Authorization") || isHeaderNamed(line, "Proxy-Authorization") ||
             (type == CURLINFO_TEXT && line.contains("user")))
             continue;
-        qCDebug(lcFetch).noquote() << direction << QString::fromLatin1(visibleLogLine(withoutAccounts(line)));
+        qCDebug(lcFetch).noquote() << direction << visibleLine(withoutAccounts(line));
     }
     return 0;
 }

@@ -7,10 +7,6 @@
 
 #include "fetch_log.h"
 
-// What libcurl's verbose output says may come from the site; bytes that a terminal would act on are shown as escapes,
-// and a line is cut to the length of any shown field.
-QByteArray visibleLogLine(QByteArrayView line);
-
 // `line` with the user name and password of every address in it, such as a proxy's "http://ann:pw@host:3128" or
 // "ann:pw@host:3128", shown as "***"; some text that only looks like one may be hidden too.
 QByteArray withoutAccounts(QByteArrayView line);

@@ -61,7 +61,7 @@ CurlReply::CurlReply(CurlTransfer& transfer, const HttpRequest& request, const T
     CURL* easy = m_handle.get();
     if (!easy) {
         m_finished = true;
-        m_error = TransferError{Kind::CannotStart, u"out of memory"_s};
+        m_error = TransferError{Kind::CannotStart, TransferError::tr("out of memory")};
         return;
     }
     curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
@@ -134,7 +134,7 @@ bool CurlReply::readHeaderLine(QByteArrayView line)
     m_sinceActivity.restart();
     m_headerBytes += line.size();
     if (m_headerBytes > m_config.headerLimit)
-        return refuse({Kind::TooLarge, u"headers over %1 KiB"_s.arg(m_config.headerLimit >> 10)});
+        return refuse({Kind::TooLarge, TransferError::tr("headers over %1 KiB").arg(m_config.headerLimit >> 10)});
     line = line.trimmed();
     if (line.startsWith("HTTP/")) {
         // A new answer: after a redirect, a challenge or an interim "100 Continue".
@@ -177,11 +177,11 @@ bool CurlReply::mayFollow(const QByteArray& location)
     const QUrl from = QUrl::fromEncoded(current);
     const QUrl to = from.resolved(QUrl::fromEncoded(location));
     if (to.scheme() != u"http"_s && to.scheme() != u"https"_s)
-        return refuse({Kind::RedirectRefused, u"to another kind of address"_s});
+        return refuse({Kind::RedirectRefused, TransferError::tr("to another kind of address")});
     if (from.scheme() == u"https"_s && to.scheme() == u"http"_s)
-        return refuse({Kind::RedirectRefused, u"to a less safe address"_s});
+        return refuse({Kind::RedirectRefused, TransferError::tr("to a less safe address")});
     if (!m_visited.insert(to.adjusted(QUrl::NormalizePathSegments).toString()).second)
-        return refuse({Kind::RedirectRefused, u"a redirect loop"_s});
+        return refuse({Kind::RedirectRefused, TransferError::tr("a redirect loop")});
     return true;
 }
 
@@ -189,7 +189,7 @@ bool CurlReply::readBody(const char* data, qsizetype size)
 {
     m_sinceActivity.restart();
     if (size > m_config.bodyLimit - m_bodySize)
-        return refuse({Kind::TooLarge, u"over %1 MiB"_s.arg(m_config.bodyLimit >> 20)});
+        return refuse({Kind::TooLarge, TransferError::tr("over %1 MiB").arg(m_config.bodyLimit >> 20)});
     m_bodySize += size;
     if (m_reader) {
         if (!std::exchange(m_bodyStarted, true))

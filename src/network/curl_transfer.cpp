@@ -47,7 +47,8 @@ CurlTransfer::~CurlTransfer()
 {
     // A reply may outlive its transfer; it ends here and reads as ended.
     while (!m_replies.empty())
-        (*m_replies.begin())->end(TransferError{TransferError::Kind::Other, u"the program is closing"_s});
+        (*m_replies.begin())
+            ->end(TransferError{TransferError::Kind::Other, TransferError::tr("the program is closing")});
     curl_multi_cleanup(m_multi);
 }
 
@@ -55,8 +56,8 @@ std::unique_ptr<HttpReply> CurlTransfer::start(const HttpRequest& request)
 {
     const QUrl& url = request.url;
     if (!url.isValid() || (url.scheme() != u"http"_s && url.scheme() != u"https"_s) || url.host().isEmpty()) {
-        return std::make_unique<FinishedReply>(
-            HttpAnswer{{}, {}, TransferError{TransferError::Kind::CannotStart, u"not a valid web address"_s}});
+        return std::make_unique<FinishedReply>(HttpAnswer{
+            {}, {}, TransferError{TransferError::Kind::CannotStart, TransferError::tr("not a valid web address")}});
     }
     auto reply = std::make_unique<CurlReply>(*this, request, m_config);
     if (!reply->isFinished())

@@ -45,7 +45,7 @@ void NetworkModule::load()
         return m_transfer ? void() : fail(u"it could not start"_s);
     }
     if (!QFileInfo(m_fileName).isFile())
-        return fail(u"not found"_s);
+        return fail(TransferError::tr("not found"));
     if (const std::optional<QString> problem = moduleFileProblem(m_fileName))
         return fail(*problem);
     m_library.setFileName(m_fileName);
@@ -60,8 +60,8 @@ void NetworkModule::load()
     }
     const auto create = reinterpret_cast<NetworkModuleEntry>(m_library.resolve(networkModuleEntryName));
     if (!create)
-        return fail(u"it has no entry point"_s);
+        return fail(TransferError::tr("it has no entry point"));
     m_transfer.reset(create(m_config));
     if (!m_transfer)
-        fail(u"it could not start"_s);
+        fail(TransferError::tr("it could not start"));
 }

@@ -6,7 +6,7 @@
 
 #include <QFile>
 
-using namespace Qt::StringLiterals;
+#include "transfer_error.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ std::optional<QString> moduleFileProblem(const QString& fileName)
     if (file.read(reinterpret_cast<char*>(&header), sizeof header) != qint64(sizeof header) ||
         std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64)
         return std::nullopt;
-    const auto cutShort = [length] { return u"damaged: cut short at %1 bytes"_s.arg(length); };
+    const auto cutShort = [length] { return TransferError::tr("damaged: cut short at %1 bytes").arg(length); };
     if (!fits(header.e_phoff, header.e_phnum, header.e_phentsize, length) ||
         !fits(header.e_shoff, header.e_shnum, header.e_shentsize, length) || header.e_phentsize < sizeof(Elf64_Phdr))
         return cutShort();

@@ -19,7 +19,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // What is not a regular file is refused by its kind, before anything waits on it or reads from it.
 std::optional<QString> kindProblem(const struct stat& status)
@@ -27,12 +27,12 @@ std::optional<QString> kindProblem(const struct stat& status)
     if (S_ISREG(status.st_mode))
         return std::nullopt;
     if (S_ISFIFO(status.st_mode))
-        return u"is a named pipe, not a file"_s;
+        return SettingsError::tr("is a named pipe, not a file");
     if (S_ISDIR(status.st_mode))
-        return u"is a folder, not a file"_s;
+        return SettingsError::tr("is a folder, not a file");
     if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode))
-        return u"is a device, not a file"_s;
-    return u"is not a regular file"_s;
+        return SettingsError::tr("is a device, not a file");
+    return SettingsError::tr("is not a regular file");
 }
 
 std::optional<QString> statusProblem(const struct stat& status)
@@ -40,7 +40,7 @@ std::optional<QString> statusProblem(const struct stat& status)
     if (const std::optional<QString> kind = kindProblem(status))
         return kind;
     if (status.st_size > largestSettingsFile)
-        return u"is over 1 MiB, the most Tunedrop reads"_s;
+        return SettingsError::tr("is over 1 MiB, the most Tunedrop reads");
     return std::nullopt;
 }
 
@@ -90,7 +90,7 @@ void createPrivateFolder(const QString& path)
     if (folder.exists() || folder.isRoot())
         return;
     createPrivateFolder(folder.absolutePath());
-    constexpr QFileDevice::Permissions ownerOnlyFolder = ownerOnly | QFileDevice::ExeOwner;
+    constexpr auto ownerOnlyFolder = ownerOnly | QFileDevice::ExeOwner;
     if (QDir().mkdir(path, ownerOnlyFolder))
         QFile::setPermissions(path, ownerOnlyFolder);
 }
@@ -109,23 +109,24 @@ SettingsFileBytes readSettingsFile(const QString& fileName, bool narrow)
     // Looked at first, so that nothing with a side effect on opening is opened.
     // A plain file where a folder on the way should be leaves no file to read, as a missing folder does.
     if (::stat(path.constData(), &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? SettingsFileBytes{} : refused(systemReason(u"cannot be read"_s));
+        return errno == ENOENT || errno == ENOTDIR ? SettingsFileBytes{}
+                                                   : refused(systemReason(SettingsError::tr("cannot be read")));
     if (const std::optional<QString> problem = statusProblem(status))
         return refused(*problem);
     const int descriptor = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
-        return errno == ENOENT ? SettingsFileBytes{} : refused(systemReason(u"cannot be read"_s));
+        return errno == ENOENT ? SettingsFileBytes{} : refused(systemReason(SettingsError::tr("cannot be read")));
     const auto closing = qScopeGuard([descriptor] { ::close(descriptor); });
     // The name may have been given to another file since it was looked at: what counts is the one opened.
     if (::fstat(descriptor, &status) != 0)
-        return refused(systemReason(u"cannot be read"_s));
+        return refused(systemReason(SettingsError::tr("cannot be read")));
     if (const std::optional<QString> problem = statusProblem(status))
         return refused(*problem);
     const std::optional<QByteArray> bytes = readAtMost(descriptor, largestSettingsFile);
     if (!bytes)
-        return refused(systemReason(u"cannot be read"_s));
+        return refused(systemReason(SettingsError::tr("cannot be read")));
     if (bytes->size() > largestSettingsFile)
-        return refused(u"is over 1 MiB, the most Tunedrop reads"_s);
+        return refused(SettingsError::tr("is over 1 MiB, the most Tunedrop reads"));
     if (narrow && (status.st_mode & 077) && !QFileInfo(fileName).isSymLink())
         ::fchmod(descriptor, S_IRUSR | S_IWUSR);
     return {bytes, std::nullopt};
@@ -159,7 +160,7 @@ std::optional<SettingsError> writeSettingsFile(const QString& fileName, const QL
     const auto refused = [&fileName](const QString& reason) { return SettingsError{fileName, reason}; };
     // Writing through a link would rewrite whatever file it points at; the user set the link up, so it is theirs.
     if (QFileInfo(fileName).isSymLink())
-        return refused(u"is a symbolic link, which is never written through"_s);
+        return refused(SettingsError::tr("is a symbolic link, which is never written through"));
     const SettingsFileBytes current = readSettingsFile(fileName, false);
     if (current.error)
         return current.error;
@@ -168,7 +169,7 @@ std::optional<SettingsError> writeSettingsFile(const QString& fileName, const QL
     // Made its owner's alone from the start, so the file never exists with wider permissions.
     QTemporaryFile next(target.absoluteFilePath() + u".XXXXXX"_s);
     if (!next.open() || next.write(current.bytes.value_or(QByteArray())) != current.bytes.value_or(QByteArray()).size())
-        return refused(u"could not be written (%1)"_s.arg(next.errorString()));
+        return refused(SettingsError::tr("could not be written (%1)").arg(next.errorString()));
     next.close();
     {
         // Qt's own writing of the format keeps the other lines as they were, as the file has always been written.
@@ -178,11 +179,11 @@ std::optional<SettingsError> writeSettingsFile(const QString& fileName, const QL
         settings.sync();
         // A format error only says that the file held lines it could not parse; they are rewritten all the same.
         if (settings.status() == QSettings::AccessError)
-            return refused(u"could not be written"_s);
+            return refused(SettingsError::tr("could not be written"));
     }
     if (!QFile::setPermissions(next.fileName(), ownerOnly) ||
         ::rename(QFile::encodeName(next.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0)
-        return refused(systemReason(u"could not be written"_s));
+        return refused(systemReason(SettingsError::tr("could not be written")));
     next.setAutoRemove(false);
     return std::nullopt;
 }

@@ -9,29 +9,29 @@ QString TransferError::reason() const
     };
     switch (kind) {
     case Kind::CannotStart:
-        return withDetail(u"the request could not be sent"_s);
+        return withDetail(tr("the request could not be sent"));
     case Kind::NoNetworkModule:
-        return u"network module could not be loaded: "_s + detail;
+        return tr("network module could not be loaded: %1").arg(detail);
     case Kind::TooSlow:
-        return u"too slow"_s;
+        return tr("too slow");
     case Kind::CouldNotConnect:
-        return withDetail(u"no answer"_s);
+        return withDetail(tr("no answer"));
     case Kind::NotHttp:
-        return u"not an HTTP answer"_s;
+        return tr("not an HTTP answer");
     case Kind::TimedOut:
-        return withDetail(u"no answer in time"_s);
+        return withDetail(tr("no answer in time"));
     case Kind::HttpStatus:
-        return withDetail(u"the site answered with an error"_s);
+        return withDetail(tr("the site answered with an error"));
     case Kind::TooLarge:
-        return withDetail(u"the answer was too long"_s);
+        return withDetail(tr("the answer was too long"));
     case Kind::RedirectRefused:
-        return withDetail(u"a redirect was refused"_s);
+        return withDetail(tr("a redirect was refused"));
     case Kind::Certificate:
-        return withDetail(u"certificate not trusted"_s);
+        return withDetail(tr("certificate not trusted"));
     case Kind::AccountRefused:
-        return withDetail(u"the account was refused"_s);
+        return withDetail(tr("the account was refused"));
     case Kind::Other:
         break;
     }
-    return withDetail(u"the transfer failed"_s);
+    return withDetail(tr("the transfer failed"));
 }

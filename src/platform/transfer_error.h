@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // Why a transfer did not end with a whole answer from the site that was asked.
@@ -32,4 +33,6 @@ struct TransferError
 
     // A short reason for a person, such as "no answer (connection refused)".
     QString reason() const;
+
+    Q_DECLARE_TR_FUNCTIONS(TransferError)
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // Why a site's record was not asked at all: nothing was sent, and the user has the record to mend.
@@ -19,4 +20,6 @@ struct RecordProblem
 
     // A short reason for a person that names where the record is mended, such as "Options".
     QString reason(const QString& settingsPlace) const;
+
+    Q_DECLARE_TR_FUNCTIONS(RecordProblem)
 };

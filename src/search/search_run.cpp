@@ -135,7 +135,7 @@ void SearchRun::listRows(int site, const QList<HitRow>& rows, SiteReport& report
         m_listener.detailsRequested(hit);
         const TrackDetails details = detailsOf(site, trackId);
         if (details.outcome == TrackDetails::Outcome::Failed) {
-            report.fail(u"details of %1: %2"_s.arg(HitRow::shownField(trackId), details.reason));
+            report.fail(tr("details of %1: %2").arg(HitRow::shownField(trackId), details.reason));
             return;
         }
         m_listener.showFtpUrl(details.ftpUrl);
@@ -156,13 +156,13 @@ TrackDetails SearchRun::detailsOf(int site, const QString& trackId)
     const auto failed = [](const QString& reason) { return TrackDetails{TrackDetails::Outcome::Failed, {}, reason}; };
     // No real ID comes near this, and the whole of a giant one would go out in the request line.
     if (trackId.size() > HitRow::longestShownField)
-        return failed(u"track ID too long"_s);
+        return failed(tr("track ID too long"));
     const FetchResult answer = m_fetcher.fetch(site, detailsRequest(trackId), Reading::Whole);
     const std::optional<QString> linkRest = ftpLinkRest(answer.page.text());
     if (!linkRest)
-        return failed(answer.failure(m_settingsPlace).value_or(u"no FTP link on the details page"_s));
+        return failed(answer.failure(m_settingsPlace).value_or(tr("no FTP link on the details page")));
     if (!isUsableLinkRest(*linkRest))
-        return failed(u"no usable FTP link on the details page"_s);
+        return failed(tr("no usable FTP link on the details page"));
     return {TrackDetails::Outcome::Found,
             ftpUrl(m_store.read(site, SiteStore::Key::User), m_store.read(site, SiteStore::Key::Pass), *linkRest),
             {}};

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -73,4 +74,6 @@ private:
     PageFetcher m_fetcher;
     QString m_settingsPlace;
     bool m_running = false;
+
+    Q_DECLARE_TR_FUNCTIONS(SearchRun)
 };

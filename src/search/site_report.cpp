@@ -9,23 +9,43 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The count is its own text for each outcome, so that a translation can inflect the word for it.
+QString sitesThat(SiteReport::Outcome outcome, int sites)
+{
+    switch (outcome) {
+    case SiteReport::Outcome::Answered:
+        return SiteReport::tr("%n answered", nullptr, sites);
+    case SiteReport::Outcome::Cancelled:
+        return SiteReport::tr("%n cancelled", nullptr, sites);
+    case SiteReport::Outcome::Failed:
+        break;
+    }
+    return SiteReport::tr("%n failed", nullptr, sites);
+}
+
+} // namespace
+
 QString SiteReport::summary() const
 {
     const QString label = siteLabel(site, name, SiteNaming::ByNameFirst);
     switch (outcome) {
     case Outcome::Answered:
-        return label + (hits == 1 ? u": 1 hit"_s : u": %1 hits"_s.arg(hits));
+        // The name goes in after the count, as it may hold "%n" of its own.
+        return (hits == 1 ? tr("%1: 1 hit") : tr("%1: %n hits", nullptr, hits)).arg(label);
     case Outcome::Cancelled:
-        return label + u": cancelled"_s;
+        return tr("%1: cancelled").arg(label);
     case Outcome::Failed:
         break;
     }
-    return label + u": "_s + reason;
+    return tr("%1: %2").arg(label, reason);
 }
 
 QString siteLabel(int site, const QString& name, SiteNaming naming)
 {
-    const QString number = (naming == SiteNaming::ByNameFirst ? u"Site %1"_s : u"site %1"_s).arg(site);
+    const QString number =
+        (naming == SiteNaming::ByNameFirst ? SiteReport::tr("Site %1") : SiteReport::tr("site %1")).arg(site);
     if (name.isEmpty())
         return number;
     if (naming == SiteNaming::ByNumber)
@@ -54,7 +74,9 @@ QString runSummary(const QList<SiteReport>& reports)
         const auto sites = std::count_if(reports.begin(), reports.end(),
                                          [outcome](const SiteReport& report) { return report.outcome == outcome; });
         if (sites != 0)
-            parts << u"%1 %2"_s.arg(sites).arg(outcomeWord(outcome));
+            parts << sitesThat(outcome, int(sites));
     }
-    return (reports.size() == 1 ? u"1 site: "_s : u"%1 sites: "_s.arg(reports.size())) + parts.join(u", "_s);
+    const int sites = int(reports.size());
+    return (sites == 1 ? SiteReport::tr("1 site: %1") : SiteReport::tr("%n sites: %1", nullptr, sites))
+        .arg(parts.join(u", "_s));
 }

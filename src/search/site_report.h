@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -28,6 +29,8 @@ struct SiteReport
     }
     // One line such as "Harbour: 12 hits", "Night Owl: cancelled" or "Lanterns: no answer (connection refused)".
     QString summary() const;
+
+    Q_DECLARE_TR_FUNCTIONS(SiteReport)
 };
 
 // How a site is named to a person.
@@ -44,7 +47,7 @@ enum class SiteNaming
 
 // The site's label, its name cut as the window shows a field.
 QString siteLabel(int site, const QString& name, SiteNaming naming = SiteNaming::ByNumber);
-// "answered", "cancelled" or "failed".
+// "answered", "cancelled" or "failed": a fixed word for programs that read the output, so never translated.
 QString outcomeWord(SiteReport::Outcome outcome);
 // What a run's sites gave, such as "3 sites: 1 answered, 1 cancelled, 1 failed", leaving out the outcomes no site
 // had.

@@ -60,23 +60,23 @@ std::optional<QString> addressProblem(QStringView address)
 {
     const QStringView host = hasWebScheme(address) ? address.sliced(address.indexOf(u"//") + 2) : address;
     if (host.isEmpty())
-        return u"no host in it"_s;
+        return SiteRequest::tr("no host in it");
     if (host.contains(u"://"))
-        return u"only http:// and https:// addresses are used"_s;
+        return SiteRequest::tr("only http:// and https:// addresses are used");
     if (host.contains(u'@'))
-        return u"an account in it"_s;
+        return SiteRequest::tr("an account in it");
     if (host.contains(u'/') || host.contains(u'?') || host.contains(u'#') || host.contains(u'\\'))
-        return u"a path in it"_s;
+        return SiteRequest::tr("a path in it");
     for (const QChar c : host) {
         if (c.isSpace() || isControlCharacter(c.unicode()))
-            return u"white space in it"_s;
+            return SiteRequest::tr("white space in it");
     }
     const QUrl url(withScheme(address.toString()), QUrl::StrictMode);
     const qsizetype colon = host.lastIndexOf(u':');
     if (colon > host.lastIndexOf(u']') && (url.port() < 1 || url.port() > 65535))
-        return u"a port out of range"_s;
+        return SiteRequest::tr("a port out of range");
     if (!url.isValid() || url.host().isEmpty())
-        return u"not a host name"_s;
+        return SiteRequest::tr("not a host name");
     return std::nullopt;
 }
 

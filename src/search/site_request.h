@@ -4,6 +4,7 @@
 #include <utility>
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -16,6 +17,8 @@ struct SiteRequest
     QByteArray method;
     std::optional<QByteArray> body;
     QList<std::pair<QByteArray, QByteArray>> headers;
+
+    Q_DECLARE_TR_FUNCTIONS(SiteRequest)
 };
 
 SiteRequest searchRequest(const QString& keywords);
