@@ -13,42 +13,14 @@
 #include <QStringList>
 #include <QStringView>
 
+#include "fuzz_checks.h"
 #include "hit_row.h"
 #include "json_line.h"
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-void require(bool holds, const char* broken, QStringView text)
-{
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken: %s\nin: %s\n", broken, qUtf8Printable(text.left(400).toString()));
-    std::abort();
-}
-
-// C0 and C1 controls and DEL, the format characters (the bidi controls among them) and the separators.
-bool isUnsafe(char32_t c)
-{
-    const QChar::Category category = QChar::category(c);
-    return category == QChar::Other_Control || category == QChar::Other_Format || category == QChar::Separator_Line ||
-           category == QChar::Separator_Paragraph;
-}
-
-QString withoutLoneSurrogates(QStringView text)
-{
-    QString result = text.toString();
-    for (qsizetype i = 0; i < result.size(); ++i) {
-        if (result[i].isHighSurrogate() && i + 1 < result.size() && result[i + 1].isLowSurrogate())
-            ++i;
-        else if (result[i].isSurrogate())
-            result[i] = QChar::ReplacementCharacter;
-    }
-    return result;
-}
-
-} // namespace
+using fuzz::isUnsafe;
+using fuzz::require;
+using fuzz::withoutLoneSurrogates;
 
 // Input: up to three strings, each ended by a zero unit.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
