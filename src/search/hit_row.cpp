@@ -85,3 +85,8 @@ HitRow cutHitRow(QByteArrayView row, const PageCharset& charset)
 {
     return cut(row, [&charset](QByteArrayView field) { return charset.decoded(field); });
 }
+
+bool holdsWholeHit(QByteArrayView row)
+{
+    return cut(row, [](QByteArrayView) { return QString(); }).isComplete();
+}

@@ -28,3 +28,6 @@ HitRow cutHitRow(QStringView row);
 // The same cut on a row of a page's undecoded bytes, whose charset keeps ASCII bytes as they are; only the fields
 // are decoded.
 HitRow cutHitRow(QByteArrayView row, const PageCharset& charset);
+// Whether that cut gives a whole hit, learnt without decoding the fields: a page's rows can be judged as they arrive,
+// before its charset is settled.
+bool holdsWholeHit(QByteArrayView row);

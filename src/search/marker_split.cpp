@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <string_view>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -48,11 +49,13 @@ qsizetype find(QByteArrayView text, QByteArrayView marker, qsizetype from)
                 return at;
         }
     }
-    for (; from <= last; ++from) {
-        if (std::memcmp(text.data() + from, marker.data(), middle + 1) == 0)
-            return from;
-    }
-    return -1;
+    // The rest is shorter than a block; a row's cells are mostly that short, so it is searched with memchr for the
+    // first byte rather than a comparison at every place.
+    if (from > last)
+        return -1;
+    const std::string_view rest(text.data() + from, static_cast<size_t>(text.size() - from));
+    const size_t at = rest.find(std::string_view(marker.data(), static_cast<size_t>(marker.size())));
+    return at == std::string_view::npos ? -1 : from + static_cast<qsizetype>(at);
 }
 
 } // namespace

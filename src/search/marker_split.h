@@ -3,12 +3,12 @@
 #include <functional>
 #include <optional>
 #include <type_traits>
-#include <vector>
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <QVarLengthArray>
 
 // Cuts a text at every occurrence of a marker (exact, case-sensitive). The markers belong to no piece; piece 0
 // is the text before the first marker; a text without the marker is one piece; an empty text has no pieces.
@@ -29,7 +29,8 @@ private:
 
     View m_text;
     View m_marker;
-    std::vector<qsizetype> m_starts;
+    // A row is cut into a handful of pieces, each split made and dropped at once: they stay off the heap.
+    QVarLengthArray<qsizetype, 8> m_starts;
     bool m_allFound;
 };
 

@@ -93,7 +93,7 @@ void ResultScan::endPiece()
         // page has settled its charset.
         if (m_byteStream) {
             m_byteRows.append(std::exchange(m_rowBytes, {}));
-            m_ended = !cutHitRow(m_byteRows.last(), m_charset).isComplete();
+            m_ended = !holdsWholeHit(m_byteRows.last());
         } else {
             m_rows.append(cutHitRow(std::exchange(m_rowText, {})));
             m_ended = !m_rows.last().isComplete();
