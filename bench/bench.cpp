@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -348,8 +349,10 @@ std::vector<double> numbersIn(const std::string& text)
     return numbers;
 }
 
-// Runs a program to its end and returns the numbers it printed; `started` is when it was spawned.
-std::vector<double> run(const std::vector<std::string>& args, Clock::time_point* started = nullptr)
+// Runs a program to its end with its standard output read through a pipe; `onRead` sees the output so far after
+// each read. `started` is when it was spawned.
+std::string runReading(const std::vector<std::string>& args, Clock::time_point& started,
+                       const std::function<void(const std::string&)>& onRead = {})
 {
     int fds[2];
     if (pipe(fds) != 0)
@@ -363,19 +366,31 @@ std::vector<double> run(const std::vector<std::string>& args, Clock::time_point*
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
-    if (started)
-        *started = Clock::now();
+    started = Clock::now();
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     std::string output;
     char buffer[4096];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
+    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) {
         output.append(buffer, static_cast<size_t>(n));
+        if (onRead)
+            onRead(output);
+    }
     close(fds[0]);
     int status = 0;
     if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error(args.at(0) + " failed");
+    return output;
+}
+
+// Runs a program to its end and returns the numbers it printed; `started` is when it was spawned.
+std::vector<double> run(const std::vector<std::string>& args, Clock::time_point* started = nullptr)
+{
+    Clock::time_point spawned;
+    const std::string output = runReading(args, spawned);
+    if (started)
+        *started = spawned;
     return numbersIn(output);
 }
 
@@ -383,35 +398,14 @@ std::vector<double> run(const std::vector<std::string>& args, Clock::time_point*
 // is left in `line`.
 double untilFirstLine(const std::vector<std::string>& args, std::string& line)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        throw std::runtime_error("no pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const auto started = Clock::now();
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    std::string output;
+    Clock::time_point started;
     double firstLine = -1;
-    char buffer[4096];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) {
-        output.append(buffer, static_cast<size_t>(n));
-        if (firstLine < 0 && output.find('\n') != std::string::npos)
+    const std::string output = runReading(args, started, [&](const std::string& sofar) {
+        if (firstLine < 0 && sofar.find('\n') != std::string::npos)
             firstLine = secondsSince(started);
-    }
-    close(fds[0]);
-    int status = 0;
-    if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-        firstLine < 0)
-        throw std::runtime_error(args.at(0) + " failed");
+    });
+    if (firstLine < 0)
+        throw std::runtime_error(args.at(0) + " wrote no line");
     line = output.substr(0, output.find('\n'));
     return firstLine;
 }
