@@ -112,10 +112,7 @@ void CurlReply::end(const std::optional<TransferError>& error)
     m_inactivity.stop();
     // Removing the handle closes a connection whose answer was not read to its end.
     m_transfer.remove(*this);
-    // What arrived of an answer cut off by a limit is no page to read.
-    if (error && (error->kind == Kind::TooLarge || error->kind == Kind::TooSlow || error->kind == Kind::TimedOut))
-        m_body.clear();
-    qCDebug(lcFetch).noquote() << "request ended with status" << m_status << "and" << m_body.size() << "bytes";
+    qCDebug(lcFetch).noquote() << "request ended with status" << m_status << "and" << m_bodySize << "bytes";
 }
 
 size_t CurlReply::onHeader(char* data, size_t size, size_t count, void* reply)

@@ -40,27 +40,27 @@ void NetworkModule::load()
     const auto fail = [this](const QString& why) {
         m_loadError = TransferError{TransferError::Kind::NoNetworkModule, u"%1 (%2)"_s.arg(m_fileName, why)};
     };
-    if (tunedrop_create_transfer) {
-        m_transfer.reset(tunedrop_create_transfer(m_config));
-        return m_transfer ? void() : fail(u"it could not start"_s);
+    // A program that links the transfer in has its entry point already; any other loads the module for it.
+    NetworkModuleEntry create = tunedrop_create_transfer;
+    if (!create) {
+        if (!QFileInfo(m_fileName).isFile())
+            return fail(TransferError::tr("not found"));
+        if (const std::optional<QString> problem = moduleFileProblem(m_fileName))
+            return fail(*problem);
+        m_library.setFileName(m_fileName);
+        // A symbol that cannot be found is a reason now, rather than an end of the program at its first use.
+        m_library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
+        if (!m_library.load()) {
+            // Qt's text names the file twice, around the system's reason; the file is named once already.
+            const QString text = m_library.errorString();
+            const QString inner = u"("_s + m_fileName + u": "_s;
+            const qsizetype at = text.lastIndexOf(inner);
+            return fail(at >= 0 && text.endsWith(u')') ? text.sliced(at + inner.size()).chopped(1) : text);
+        }
+        create = reinterpret_cast<NetworkModuleEntry>(m_library.resolve(networkModuleEntryName));
+        if (!create)
+            return fail(TransferError::tr("it has no entry point"));
     }
-    if (!QFileInfo(m_fileName).isFile())
-        return fail(TransferError::tr("not found"));
-    if (const std::optional<QString> problem = moduleFileProblem(m_fileName))
-        return fail(*problem);
-    m_library.setFileName(m_fileName);
-    // A symbol that cannot be found is a reason now, rather than an end of the program at its first use.
-    m_library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
-    if (!m_library.load()) {
-        // Qt's text names the file twice, around the system's reason; the file is named once already.
-        const QString text = m_library.errorString();
-        const QString inner = u"("_s + m_fileName + u": "_s;
-        const qsizetype at = text.lastIndexOf(inner);
-        return fail(at >= 0 && text.endsWith(u')') ? text.sliced(at + inner.size()).chopped(1) : text);
-    }
-    const auto create = reinterpret_cast<NetworkModuleEntry>(m_library.resolve(networkModuleEntryName));
-    if (!create)
-        return fail(TransferError::tr("it has no entry point"));
     m_transfer.reset(create(m_config));
     if (!m_transfer)
         fail(TransferError::tr("it could not start"));

@@ -168,7 +168,8 @@ std::optional<SettingsError> writeSettingsFile(const QString& fileName, const QL
     createPrivateFolder(target.absolutePath());
     // Made its owner's alone from the start, so the file never exists with wider permissions.
     QTemporaryFile next(target.absoluteFilePath() + u".XXXXXX"_s);
-    if (!next.open() || next.write(current.bytes.value_or(QByteArray())) != current.bytes.value_or(QByteArray()).size())
+    const QByteArray earlier = current.bytes.value_or(QByteArray());
+    if (!next.open() || next.write(earlier) != earlier.size())
         return refused(SettingsError::tr("could not be written (%1)").arg(next.errorString()));
     next.close();
     {

@@ -50,8 +50,6 @@ std::optional<SettingsError> SiteStore::write(const QList<std::pair<int, Record>
         return error;
     for (const SettingsEntry& entry : std::as_const(entries))
         m_values.insert(entry.section + u'/' + entry.key, entry.value);
-    // What the file now holds, edits by others since the last load included.
-    load();
     return std::nullopt;
 }
 
